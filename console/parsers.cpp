@@ -1,0 +1,222 @@
+#include "console/parsers.h"
+
+#include "console/shell.h"
+#include "platform/console.h"
+
+namespace {
+
+bool isDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Value of a decimal or hexadecimal string already checked for its digits;
+// false when it exceeds most.
+bool digitsValue(const char* word, unsigned base, std::uint64_t most, std::uint64_t* value) {
+    std::uint64_t v = 0;
+    for (const char* p = word; *p != '\0'; ++p) {
+        const auto digit = static_cast<std::uint64_t>(base == 10 ? *p - '0' : hexDigitValue(*p));
+        if (v > (most - digit) / base) return false;
+        v = v * base + digit;
+    }
+    *value = v;
+    return true;
+}
+
+// The "invalid" message is printed as before, the word, after.
+struct IdMessages {
+    const char* missing;
+    const char* invalidBefore;
+    const char* invalidAfter;
+};
+
+std::uint8_t parseId(const char* word, const IdMessages& messages) {
+    if (word == nullptr || *word == '\0') {
+        consolePrint("%s", messages.missing);
+        return kParseFailed;
+    }
+    std::uint64_t value = 0;
+    if (!isDecimalString(word) || !digitsValue(word, 10, 255, &value)) {
+        consolePrint("%s%s%s", messages.invalidBefore, word, messages.invalidAfter);
+        return kParseFailed;
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+struct Keyword {
+    const char* word;
+    std::uint8_t code;
+};
+
+// On no match prints before, the word, after.
+template <std::size_t N>
+std::uint8_t parseKeyword(const char* word, const Keyword (&keywords)[N], const char* before,
+                          const char* after) {
+    for (const Keyword& k : keywords) {
+        if (wordEquals(word, k.word)) return k.code;
+    }
+    consolePrint("%s%s%s", before, word, after);
+    return kParseFailed;
+}
+
+}  // namespace
+
+bool wordEquals(const char* a, const char* b) {
+    if (a == nullptr || b == nullptr) return false;
+    for (;; ++a, ++b) {
+        char x = *a;
+        char y = *b;
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+        if (x == '\0') return true;
+    }
+}
+
+int isDecimalString(const char* word) {
+    if (word == nullptr || *word == '\0') return 0;
+    for (const char* p = word; *p != '\0'; ++p) {
+        if (!isDecimalDigit(*p)) return 0;
+    }
+    return 1;
+}
+
+int isHexString(const char* word) {
+    if (word == nullptr || *word == '\0') return 0;
+    for (const char* p = word; *p != '\0'; ++p) {
+        if (hexDigitValue(*p) < 0) return 0;
+    }
+    return 1;
+}
+
+std::uint8_t parseArrayId(const char* word) {
+    return parseId(word, {"Array ID not specified.\n", "Invalid array ID '", "' specified.\n"});
+}
+
+std::uint8_t parseDiskId(const char* word) {
+    return parseId(word, {"Disk ID not specified.\n", "Invalid Disk ID '", "' specified.\n"});
+}
+
+std::uint8_t parseExtentIndex(const char* word) {
+    return parseId(word,
+                   {"Extent index is not specified.\n", "Invalid Extent index '", "' specified.\n"});
+}
+
+int parseDecimalArg(const char* word, std::uint32_t* result, const char* label) {
+    if (word == nullptr || *word == '\0') {
+        consolePrint("%s => integer number not specified.\n", label);
+        return 0;
+    }
+    std::uint64_t value = 0;
+    if (!isDecimalString(word) || !digitsValue(word, 10, 0xFFFFFFFFu, &value)) {
+        consolePrint("%s => Invalid integer '%s' specified.\n", label, word);
+        return 0;
+    }
+    *result = static_cast<std::uint32_t>(value);
+    return 1;
+}
+
+int parseHexArg(const char* word, std::uint32_t* result, const char* label) {
+    if (word == nullptr || *word == '\0') {
+        consolePrint("%s => hex integer number not specified.\n", label);
+        return 0;
+    }
+    std::uint64_t value = 0;
+    if (!isHexString(word) || !digitsValue(word, 16, 0xFFFFFFFFu, &value)) {
+        consolePrint("%s => Invalid hex integer '%s' specified.\n", label, word);
+        return 0;
+    }
+    *result = static_cast<std::uint32_t>(value);
+    return 1;
+}
+
+std::uint64_t parseLba(const char* word) {
+    if (word == nullptr || *word == '\0') {
+        consolePrint("LBA not specified.\n");
+        return kLbaParseFailed;
+    }
+    std::uint64_t value = 0;
+    if (!isHexString(word) || !digitsValue(word, 16, kLbaParseFailed, &value)) {
+        consolePrint("Invalid LBA '%s' specified.\n", word);
+        return kLbaParseFailed;
+    }
+    return value;
+}
+
+int parseIdList(std::uint8_t* count, std::uint8_t* ids, char* word) {
+    std::int32_t n = 0;
+    char* words[MAX_WORDS];
+    splitWords(word, &n, words);
+    if (n == 0) {
+        consolePrint("No block ID specified!\n");
+        return 0;
+    }
+    *count = static_cast<std::uint8_t>(n);
+    for (std::int32_t i = 0; i < n; ++i) {
+        std::uint64_t value = 0;
+        if (!isDecimalString(words[i]) || !digitsValue(words[i], 10, 255, &value)) {
+            consolePrint("Invalid block ID '%s' specified!\n", words[i]);
+            return 0;
+        }
+        ids[i] = static_cast<std::uint8_t>(value);
+    }
+    return 1;
+}
+
+std::uint8_t parseDriverRaidLevel(const char* word) {
+    static const Keyword levels[] = {{"raid0", 0},     {"raid1", 1},    {"raid5", 4},
+                                     {"raid10", 1},    {"jbod", 0x10},  {"raid50", 0x20},
+                                     {"raidmf", 0x80}, {"span", 8}};
+    return parseKeyword(word, levels, "Unknown RAID level '", "' specified!\n");
+}
+
+std::uint8_t parseLibraryRaidLevel(const char* word) {
+    static const Keyword levels[] = {{"raid0", 0},     {"raid1", 1},    {"raid5", 5},
+                                     {"raid6", 6},     {"raid10", 0x10}, {"jbod", 0x0A},
+                                     {"raid50", 0x50}, {"raidmf", 6},   {"span", 8}};
+    return parseKeyword(word, levels, "Unknown RAID level '", "' specified!\n");
+}
+
+std::uint8_t parseDriverCacheMode(const char* word) {
+    static const Keyword modes[] = {
+        {"AUTO", 3}, {"WRITEBACK", 0}, {"WRITETHROUGH", 1}, {"BYPASS", 2}};
+    return parseKeyword(word, modes, "Unknown cache mode '", "' specified.\n");
+}
+
+std::uint8_t parseLibraryCacheMode(const char* word) {
+    static const Keyword modes[] = {
+        {"WRITEBACK", 1}, {"WRITETHROUGH", 0}, {"BYPASS", 4}, {"AUTO", 8}};
+    return parseKeyword(word, modes, "Unknown cache mode '", "' specified.\n");
+}
+
+std::uint8_t parseRoundingScheme(const char* word) {
+    static const Keyword schemes[] = {{"NONE", 0}, {"GBB", 1}, {"10GBB", 2}};
+    return parseKeyword(word, schemes, "Unknown rounding scheme '", "' specified!\n");
+}
+
+std::int32_t parseInitKind(const char* word) {
+    static const Keyword kinds[] = {{"NONE", 0}, {"QUICK", 1}, {"FORE", 2}, {"BACK", 4}};
+    for (const Keyword& k : kinds) {
+        if (wordEquals(word, k.word)) return k.code;
+    }
+    consolePrint("Unknown initialization '%s' specified!\n", word);
+    return -1;
+}
+
+std::uint8_t parseEnableDisable(const char* word) {
+    if (wordEquals(word, "disable")) return 0;
+    if (wordEquals(word, "enable")) return 1;
+    consolePrint("Must be either 'disable' or 'enable'\n");
+    return kParseFailed;
+}
+
+void printInvalidParameters(const char* name) {
+    consolePrint(
+        "Invalid Parameters, please check and also you can get the help information by typing "
+        "'help %s'\n",
+        name);
+}

@@ -1,0 +1,173 @@
+#include "console/startup.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "access/driver_device.h"
+#include "access/driver_protocol.h"
+#include "access/faultlog.h"
+#include "access/hxapi.h"
+#include "access/record.h"
+#include "console/context.h"
+#include "console/event_display.h"
+#include "console/keys.h"
+#include "console/shell.h"
+#include "platform/console.h"
+
+ControllerContext controllerContext;
+
+namespace {
+
+constexpr std::uint32_t kInitBlockSize = 256;
+constexpr std::uint32_t kInitMagic = 0xBABA0001u;
+constexpr std::uint32_t kDiscoverPathSize = 65536;
+constexpr std::size_t kDiscoverCtrlIdOffset = 64;
+constexpr std::size_t kDiscoverSubsysIdOffset = 68;
+
+// Calls hx_finalize when library mode ends, however it ends.
+struct LibrarySession {
+    ~LibrarySession() { hx_finalize(); }
+};
+
+void chooseLibraryController() {
+    const std::uint32_t count = controllerContext.controllerCount;
+    if (count <= 1) {
+        controllerContext.selectController(0);
+        return;
+    }
+    consolePrint("More than one controllers are existed\n");
+    consolePrint("Please enter the controller ID for which controller you want to use now.\n");
+    consolePrint("Controller ID start from 0 to %d\n", static_cast<int>(count - 1));
+    for (;;) {
+        const char key = readKeyOrEnd(true);
+        consolePrint("\n");
+        const int choice = static_cast<unsigned char>(key) - '0';
+        if (choice >= 0 && static_cast<std::uint32_t>(choice) < count) {
+            controllerContext.selectController(static_cast<std::uint16_t>(choice));
+            return;
+        }
+        consolePrint("Invalid controller ID entered!\nPlease enter it again!\n");
+    }
+}
+
+void runLibraryMode() {
+    controllerContext.libraryMode = 1;
+    controllerContext.selectController(0);
+    controllerContext.controllerAddress[1] = 0;
+    controllerContext.controllerAddress[2] = 0;
+
+    LogConfig logConfig;
+    std::memset(&logConfig, 0, sizeof logConfig);
+    logConfig.enabled = 1;
+    logConfig.level = 3;
+    logConfig.logFileName = "hxapitest.log";
+    logConfig.sourceName = "HXTest";
+    createErrorHandler(&controllerContext.errorHandler, &logConfig);
+
+    std::uint8_t initBlock[kInitBlockSize] = {};
+    const rec::ByteSpan init(initBlock, sizeof initBlock);
+    init.putAt<std::uint32_t>(0, controllerContext.errorHandler);
+    init.putAt<std::uint32_t>(8, kInitMagic);
+    init.putAt<std::uint8_t>(12, 1);
+
+    LibrarySession session;
+    consolePrint("callling hx_initialize() ...\n");
+    if (hx_initialize(initBlock) == 0) {
+        consolePrint("callling hx_discover() ...\n");
+        if (hx_discover(0) == 0) {
+            consolePrint("callling hx_getNumberOfHBA() ...\n");
+            hx_getNumberOfHBA(&controllerContext.controllerCount);
+            consolePrint("Number of HBA is %d\n", static_cast<int>(controllerContext.controllerCount));
+            chooseLibraryController();
+            logInfoMsg(controllerContext.errorHandler, "callling hx_getDiscoverPath() for HBA %d",
+                       static_cast<int>(controllerContext.controllerIndex));
+            std::vector<std::uint8_t> path(kDiscoverPathSize, 0);
+            if (hx_getDiscoverPath(controllerContext.controllerAddress[0],
+                                   controllerContext.controllerAddress[1], path.data(),
+                                   kDiscoverPathSize) == 0) {
+                const rec::ByteView view(path.data(), path.size());
+                consolePrint("Device Discover Path:\n");
+                consolePrint("Device Id: subsys id %d, ctrl id %d\n",
+                             view.at<std::uint16_t>(kDiscoverSubsysIdOffset),
+                             view.at<std::uint16_t>(kDiscoverCtrlIdOffset));
+            }
+        }
+    }
+    consolePrint("\nEnter ? or help for help.\n");
+    if (!startEventDisplayThread()) consolePrint("Create display Event Thread failed.\n");
+    ControllerDevice* none = nullptr;
+    runShell(&none);
+}
+
+void runDirectMode() {
+    consolePrint("Talo Test Console, V1.0\n");
+    consolePrint("Quarrow Technologies. Support: talo-support@quarrow.example\n");
+    consolePrint("Looking for Quarrow Talo controller...\n");
+    std::int32_t startPort = 0;
+    for (;;) {
+        std::uint8_t identity[drv::ControllerIdentity::kSize] = {};
+        std::unique_ptr<ControllerDevice> found(findController(startPort, identity));
+        if (!found) {
+            consolePrint("\nTalo controller cannot be found!\n");
+            return;
+        }
+        const rec::ByteView id(identity, sizeof identity);
+        consolePrint("\nTalo controller found on scsi%d Driver version: %x.%x.%x.%x\n",
+                     found->portNumber, id.get<drv::ControllerIdentity::Version1>(),
+                     id.get<drv::ControllerIdentity::Version2>(),
+                     id.get<drv::ControllerIdentity::Version3>(),
+                     id.get<drv::ControllerIdentity::Version4>());
+        consolePrint(
+            "\nPress Y to operate with this controller (you can use the 'adapter'\ncommand to "
+            "switch to another controller (if available) at any time),\notherwise press N to "
+            "continue looking for the next controller. (Y|N): ");
+        char key;
+        for (;;) {
+            key = readKeyOrEnd(false);
+            if (key == 'Y' || key == 'y' || key == 'N' || key == 'n') break;
+            platform::ringBell();
+        }
+        if (key == 'N' || key == 'n') {
+            consolePrint("N\n");
+            consolePrint("\n");
+            const std::int32_t port = found->portNumber;
+            found.reset();
+            if (port == INT32_MAX) {
+                consolePrint("\nTalo controller cannot be found!\n");
+                return;
+            }
+            startPort = port + 1;
+            continue;
+        }
+        consolePrint("Y\n");
+        consolePrint("\nEnter ? or help for help.\n");
+        // The shell may replace the object (adapter); whatever it holds at
+        // the end is destroyed here.
+        ControllerDevice* currentController = found.release();
+        struct Release {
+            ControllerDevice*& device;
+            ~Release() { delete device; }
+        } release{currentController};
+        runShell(&currentController);
+        return;
+    }
+}
+
+}  // namespace
+
+int runStartup() {
+    try {
+        consolePrint("Use HXAPI ? Y/N\n");
+        const char key = readKeyOrEnd(false);
+        if (key == 'Y' || key == 'y') {
+            consolePrint("Y\n");
+            runLibraryMode();
+        } else {
+            runDirectMode();
+        }
+    } catch (const EndOfInput&) {
+        // Input ended at a question: everything was released on the way out.
+    }
+    return 0;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Access to storage devices by path: open, I/O control, close, and the last
+// system error with its text. The values of the access, share, disposition
+// and attribute arguments, and the control codes, are those of the Windows
+// API, whichever system runs the program.
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+using DeviceHandle = void*;
+
+inline DeviceHandle invalidDeviceHandle() {
+    return reinterpret_cast<DeviceHandle>(static_cast<std::intptr_t>(-1));
+}
+
+constexpr std::uint32_t kGenericRead = 0x80000000u;
+constexpr std::uint32_t kGenericWrite = 0x40000000u;
+constexpr std::uint32_t kFileShareRead = 0x00000001u;
+constexpr std::uint32_t kFileShareWrite = 0x00000002u;
+constexpr std::uint32_t kOpenExisting = 3;
+constexpr std::uint32_t kFileAttributeNormal = 0x00000080u;
+
+constexpr std::uint32_t kIoctlScsiMiniport = 0x0004D008u;
+constexpr std::uint32_t kIoctlScsiPassThroughDirect = 0x0004D014u;
+
+// System error codes the device layers report.
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorInvalidHandle = 6;
+constexpr std::uint32_t kErrorNotReady = 21;
+constexpr std::uint32_t kErrorGenFailure = 31;
+constexpr std::uint32_t kErrorInvalidParameter = 87;
+constexpr std::uint32_t kErrorInvalidFunction = 1;
+constexpr std::uint32_t kErrorIoDevice = 1117;
+
+class DeviceAccess {
+public:
+    virtual ~DeviceAccess() = default;
+
+    // Opens the device; invalidDeviceHandle() on failure, with the reason in
+    // lastError().
+    virtual DeviceHandle createFile(const char* path, std::uint32_t desiredAccess,
+                                    std::uint32_t shareMode, std::uint32_t creationDisposition,
+                                    std::uint32_t flagsAndAttributes) = 0;
+
+    // Sends a control request; true on success. For a pass-through request the
+    // input block's 32-bit DataBuffer field cannot hold an address on a 64-bit
+    // host, so the transfer buffer travels beside the block as dataBuffer; the
+    // block itself keeps its 32-bit layout.
+    virtual bool deviceIoControl(DeviceHandle handle, std::uint32_t controlCode, void* input,
+                                 std::uint32_t inputLength, void* output,
+                                 std::uint32_t outputLength, std::uint32_t* bytesReturned,
+                                 void* dataBuffer) = 0;
+
+    virtual bool closeHandle(DeviceHandle handle) = 0;
+
+    // The calling thread's last error code, and the system's text for a code
+    // (normally ending in a line break of its own).
+    virtual std::uint32_t lastError() const = 0;
+    virtual std::string errorText(std::uint32_t code) const = 0;
+};
+
+// The device layer in use: the simulated controller's driver when the
+// simulator is selected (always, on systems without the real driver), else
+// the operating system's devices.
+DeviceAccess& deviceAccess();
+
+}  // namespace platform

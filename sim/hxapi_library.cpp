@@ -1,0 +1,92 @@
+// The stand-in management library's start-up operations and call order.
+// Before hx_initialize every operation fails and leaves its buffers as they
+// were, as the real library does; this is what commands meet in direct mode.
+
+#include "sim/hxapi_library.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "access/record.h"
+#include "sim/store.h"
+
+namespace sim {
+
+namespace {
+std::atomic<bool> initialized{false};
+std::atomic<bool> discovered{false};
+}  // namespace
+
+bool libraryInitialized() { return initialized.load(); }
+
+std::uint32_t withLibraryController(std::uint32_t w1, bool changes,
+                                    const std::function<std::uint32_t(State&, Controller&)>& f) {
+    if (!initialized.load()) return kHxStatusNotInitialized;
+    std::uint32_t status = kHxStatusNoSuchController;
+    auto run = [&](State& state) {
+        if (w1 < state.controllers.size()) status = f(state, state.controllers[w1]);
+    };
+    if (changes) {
+        Store::instance().modify(run);
+    } else {
+        Store::instance().read([&](const State& state) {
+            State copy = state;
+            run(copy);
+        });
+    }
+    return status;
+}
+
+}  // namespace sim
+
+using namespace sim;
+
+extern "C" uint32_t HXAPI_CALL hx_initialize(const void* initBlock) {
+    if (initBlock == nullptr) return kHxStatusInvalidArgument;
+    std::uint32_t injected = 0;
+    Store::instance().read([&](const State& state) { injected = state.failures.initialize; });
+    if (injected != 0) return injected;
+    initialized = true;
+    return 0;
+}
+
+extern "C" uint32_t HXAPI_CALL hx_discover(uint32_t) {
+    if (!initialized.load()) return kHxStatusNotInitialized;
+    std::uint32_t injected = 0;
+    Store::instance().read([&](const State& state) { injected = state.failures.discover; });
+    if (injected != 0) return injected;
+    discovered = true;
+    return 0;
+}
+
+extern "C" uint32_t HXAPI_CALL hx_getNumberOfHBA(uint32_t* count) {
+    if (!initialized.load()) return kHxStatusNotInitialized;
+    if (count == nullptr) return kHxStatusInvalidArgument;
+    std::uint32_t found = 0;
+    if (discovered.load()) {
+        Store::instance().read(
+            [&](const State& state) { found = static_cast<std::uint32_t>(state.controllers.size()); });
+    }
+    *count = found;
+    return 0;
+}
+
+extern "C" uint32_t HXAPI_CALL hx_getDiscoverPath(uint32_t w1, uint32_t, void* buf, uint32_t size) {
+    if (!initialized.load()) return kHxStatusNotInitialized;
+    if (buf == nullptr || size < 72) return kHxStatusInvalidArgument;
+    return withLibraryController(w1, false, [&](State& state, Controller& c) -> std::uint32_t {
+        if (state.failures.discoverPath != 0) return state.failures.discoverPath;
+        const rec::ByteSpan path(buf, size);
+        path.clear();
+        path.putText(0, 64, c.discoverPath);
+        path.putAt<std::uint16_t>(64, c.controllerId);
+        path.putAt<std::uint16_t>(68, c.subsystemId);
+        return 0;
+    });
+}
+
+extern "C" uint32_t HXAPI_CALL hx_finalize() {
+    initialized = false;
+    discovered = false;
+    return 0;
+}

@@ -1,0 +1,370 @@
+// Operations the simulated library does not serve yet. Each one fails with a
+// non-zero status (kHxStatusNotServed) and leaves its buffers untouched, so a
+// command that calls one sees a library that refuses the request. Start-up and
+// shut-down (hx_initialize, hx_discover, hx_getNumberOfHBA, hx_getDiscoverPath,
+// hx_finalize) are defined elsewhere in the simulated library.
+
+#include "access/hxapi.h"
+
+extern "C" {
+
+// ---- Inventory and status ---------------------------------------------------
+
+uint32_t HXAPI_CALL hx_getPhyDrvInfo(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getLogDrvInfo(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getAryLostDisk(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getHostInfo(uint32_t, uint32_t, uint32_t, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getControllerInfo(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getDriverInfo(uint32_t, uint32_t, uint32_t, void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getRebuildProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getRedundancyCheckProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getLogDrvInitProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getMigrationProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+// ---- Arrays -----------------------------------------------------------------
+
+uint32_t HXAPI_CALL hx_addHBAArray(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_delDiskArray(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_deleteBackUp(uint32_t, uint32_t, uint32_t, uint16_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_activateLogDrv(uint32_t, uint32_t, uint32_t, uint16_t) {
+    return kHxStatusNotServed;
+}
+
+// ---- Background activities --------------------------------------------------
+
+uint32_t HXAPI_CALL hx_startRebuild(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_startHBARebuildExtent(uint32_t, uint32_t, uint32_t, uint8_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_startHBABackup(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_startLogDrvInit(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_startRedundancyCheck(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_migrateHBAArray(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_restartRebuild(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_pauseRebuild(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_resumeRebuild(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_stopRebuild(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_pauseLogDrvInit(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_resumeLogDrvInit(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_stopLogDrvInit(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_pauseRedundancyCheck(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_resumeRedundancyCheck(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_stopRedundancyCheck(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_PauseMigration(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_ResumeMigration(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+// ---- Settings ---------------------------------------------------------------
+
+uint32_t HXAPI_CALL hx_getControllerSettings(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_setControllerSettings(uint32_t, uint32_t, uint32_t, const void*, const void*,
+                                             uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getLogDrvSettings(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_setLogDrvSettings(uint32_t, uint32_t, uint32_t, const void*, const void*,
+                                         uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getPhyDrvSettings(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_setPhyDrvSettings(uint32_t, uint32_t, uint32_t, const void*, const void*,
+                                         uint32_t) {
+    return kHxStatusNotServed;
+}
+
+// ---- Background activity schedules ------------------------------------------
+
+uint32_t HXAPI_CALL hx_getBGASchedule(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_addBGASchedule(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_modifyBGASchedule(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_deleteBGASchedule(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+// ---- Diagnostics ------------------------------------------------------------
+
+uint32_t HXAPI_CALL hx_sendBypassCommand(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_startHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_pauseHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_resumeHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_stopHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getHBAMediaPatrolProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getHBABSL(uint32_t, uint32_t, uint32_t, uint16_t, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getErrorTable(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_removeHBADiskMDD(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_spareHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_freeHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_addHBAExtentToArray(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_splitHBAExtent(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_deleteHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+// ---- Enclosures and hardware ------------------------------------------------
+
+uint32_t HXAPI_CALL hx_getEnclosureInfo(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getEnclosureStatus(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_setEnclosureSetting(uint32_t, uint32_t, uint32_t, const void*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_locatePhyDrv(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_stopLocatePhyDrv(uint32_t, uint32_t, uint32_t, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getPhyDrvLocateStatus(uint32_t, uint32_t, uint32_t, uint32_t, uint8_t*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_locateLogDrv(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_stopLocateLogDrv(uint32_t, uint32_t, uint32_t, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getBatteryInfo(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getBuzzerStatus(uint32_t, uint32_t, uint32_t, uint8_t*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_turnOnBuzzer(uint32_t, uint32_t, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_turnOffBuzzer(uint32_t, uint32_t, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getPortInfo(uint32_t, uint32_t, uint32_t, uint32_t*) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_setDataTransferSpeedTX(uint32_t, uint32_t, uint32_t, const uint32_t*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getPortHotPlug(uint32_t, uint32_t*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_setPortHotPlug(uint32_t, const uint32_t*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_getPortALPE(uint32_t, uint32_t*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_setPortALPE(uint32_t, const uint32_t*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+// ---- Events -----------------------------------------------------------------
+
+uint32_t HXAPI_CALL hx_getHBAEvents(uint32_t, uint32_t, uint32_t, uint32_t*, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+// ---- Ignored events (no controller address) ---------------------------------
+
+uint32_t HXAPI_CALL hx_getIgnoreEventList(void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_addIgnoreEvent(uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_removeIgnoreEvent(uint32_t) {
+    return kHxStatusNotServed;
+}
+
+// ---- Firmware flash ---------------------------------------------------------
+
+uint32_t HXAPI_CALL hx_FlashUpload(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+// ---- ATA pass-through -------------------------------------------------------
+
+uint32_t HXAPI_CALL hx_ATAPassThru(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_ATAPassThruGetResult(uint32_t, uint32_t, uint32_t, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+// ---- CAM settings -----------------------------------------------------------
+
+uint32_t HXAPI_CALL hx_GetCAMSetting(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+uint32_t HXAPI_CALL hx_SetCAMSetting(uint32_t, uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
+    return kHxStatusNotServed;
+}
+
+}  // extern "C"

@@ -1,0 +1,255 @@
+#include "sim/sim_driver.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "access/driver_protocol.h"
+#include "sim/store.h"
+#include "sim/vendor_commands.h"
+
+namespace sim {
+
+namespace {
+
+thread_local std::uint32_t threadLastError = 0;
+
+bool fail(std::uint32_t code) {
+    threadLastError = code;
+    return false;
+}
+
+// Reads N of a path of the form \\.\scsiN: (N decimal, no sign); -1 if the
+// path has another form.
+int scsiPortOfPath(const char* path) {
+    static const char prefix[] = "\\\\.\\scsi";
+    const std::size_t prefixLength = sizeof prefix - 1;
+    if (path == nullptr || std::strncmp(path, prefix, prefixLength) != 0) return -1;
+    const char* p = path + prefixLength;
+    if (*p < '0' || *p > '9') return -1;
+    long port = 0;
+    while (*p >= '0' && *p <= '9') {
+        port = port * 10 + (*p - '0');
+        if (port > 0x7FFFFFFF) return -1;
+        ++p;
+    }
+    if (p[0] != ':' || p[1] != '\0') return -1;
+    return static_cast<int>(port);
+}
+
+const Port* portOf(const State& state, int port) {
+    if (port < 0 || static_cast<std::size_t>(port) >= state.ports.size()) return nullptr;
+    const Port& p = state.ports[static_cast<std::size_t>(port)];
+    if (p.kind == PortKind::Missing) return nullptr;
+    if (p.kind == PortKind::Talo &&
+        (p.controller < 0 || static_cast<std::size_t>(p.controller) >= state.controllers.size())) {
+        return nullptr;
+    }
+    return &p;
+}
+
+class SimulatedDriver final : public platform::DeviceAccess {
+public:
+    platform::DeviceHandle createFile(const char* path, std::uint32_t, std::uint32_t,
+                                      std::uint32_t, std::uint32_t) override {
+        const int port = scsiPortOfPath(path);
+        bool exists = false;
+        if (port >= 0) {
+            Store::instance().read([&](const State& state) { exists = portOf(state, port) != nullptr; });
+        }
+        if (!exists) {
+            fail(platform::kErrorFileNotFound);
+            return platform::invalidDeviceHandle();
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        nextHandle_ += 4;
+        const auto handle = reinterpret_cast<platform::DeviceHandle>(nextHandle_);
+        open_[handle] = port;
+        return handle;
+    }
+
+    bool closeHandle(platform::DeviceHandle handle) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (open_.erase(handle) == 0) return fail(platform::kErrorInvalidHandle);
+        return true;
+    }
+
+    bool deviceIoControl(platform::DeviceHandle handle, std::uint32_t code, void* input,
+                         std::uint32_t inputLength, void* output, std::uint32_t outputLength,
+                         std::uint32_t* bytesReturned, void* dataBuffer) override {
+        int port;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            auto it = open_.find(handle);
+            if (it == open_.end()) return fail(platform::kErrorInvalidHandle);
+            port = it->second;
+        }
+        if (bytesReturned != nullptr) *bytesReturned = 0;
+        switch (code) {
+            case platform::kIoctlScsiMiniport:
+                return miniport(port, input, inputLength, output, outputLength, bytesReturned);
+            case platform::kIoctlScsiPassThroughDirect:
+                return passThrough(port, input, inputLength, output, outputLength, bytesReturned,
+                                   dataBuffer);
+            default:
+                return fail(platform::kErrorInvalidFunction);
+        }
+    }
+
+    std::uint32_t lastError() const override { return threadLastError; }
+
+    std::string errorText(std::uint32_t code) const override {
+        switch (code) {
+            case platform::kErrorInvalidFunction: return "Incorrect function.\r\n";
+            case platform::kErrorFileNotFound: return "The system cannot find the file specified.\r\n";
+            case platform::kErrorAccessDenied: return "Access is denied.\r\n";
+            case platform::kErrorInvalidHandle: return "The handle is invalid.\r\n";
+            case platform::kErrorNotReady: return "The device is not ready.\r\n";
+            case platform::kErrorGenFailure:
+                return "A device attached to the system is not functioning.\r\n";
+            case platform::kErrorInvalidParameter: return "The parameter is incorrect.\r\n";
+            case platform::kErrorIoDevice:
+                return "The request could not be performed because of an I/O device error.\r\n";
+            default: return std::string();
+        }
+    }
+
+private:
+    bool miniport(int port, void* input, std::uint32_t inputLength, void* output,
+                  std::uint32_t outputLength, std::uint32_t* bytesReturned) {
+        if (input == nullptr || output == nullptr || inputLength < drv::SrbIoControl::kSize ||
+            outputLength < drv::SrbIoControl::kSize) {
+            return fail(platform::kErrorInvalidParameter);
+        }
+        // The header is read in full before the answer overwrites the buffer,
+        // which may be the same one.
+        std::uint8_t header[drv::SrbIoControl::kSize];
+        std::memcpy(header, input, sizeof header);
+        const rec::ByteView request(header, sizeof header);
+        const bool ours =
+            std::memcmp(header + drv::SrbIoControl::Signature::offset, drv::kMiniportSignature,
+                        sizeof drv::kMiniportSignature) == 0 &&
+            request.get<drv::SrbIoControl::ControlCode>() == drv::kIdentifyControlCode;
+
+        bool rejects = false;
+        bool talo = false;
+        Controller controller;
+        Store::instance().read([&](const State& state) {
+            const Port* p = portOf(state, port);
+            if (p == nullptr) return;
+            rejects = p->rejectsIdentify;
+            talo = p->kind == PortKind::Talo;
+            if (talo) controller = state.controllers[static_cast<std::size_t>(p->controller)];
+        });
+        if (rejects) return fail(platform::kErrorInvalidFunction);
+
+        const rec::ByteSpan reply(output, outputLength);
+        if (output != input) std::memcpy(output, header, sizeof header);
+        if (!talo || !ours) {
+            // Another miniport, or a request this one does not know: the
+            // request completes, but with an error code and no data.
+            reply.put<drv::SrbIoControl::ReturnCode>(1);
+            if (bytesReturned != nullptr) *bytesReturned = drv::SrbIoControl::kSize;
+            return true;
+        }
+        const rec::ByteSpan identity = reply.sub<drv::IdentifyRequest::Identity>();
+        identity.clear();
+        identity.put<drv::ControllerIdentity::Version1>(controller.driverVersion[0]);
+        identity.put<drv::ControllerIdentity::Version2>(controller.driverVersion[1]);
+        identity.put<drv::ControllerIdentity::Version3>(controller.driverVersion[2]);
+        identity.put<drv::ControllerIdentity::Version4>(controller.driverVersion[3]);
+        identity.put<drv::ControllerIdentity::Magic>(drv::kTaloMagic);
+        identity.put<drv::ControllerIdentity::TargetId>(controller.targetId);
+        reply.put<drv::SrbIoControl::ReturnCode>(controller.identifyReturnCode);
+        reply.put<drv::SrbIoControl::Length>(drv::ControllerIdentity::kSize);
+        if (bytesReturned != nullptr) {
+            *bytesReturned = static_cast<std::uint32_t>(drv::SrbIoControl::kSize + identity.size());
+        }
+        return true;
+    }
+
+    bool passThrough(int port, void* input, std::uint32_t inputLength, void* output,
+                     std::uint32_t outputLength, std::uint32_t* bytesReturned, void* dataBuffer) {
+        using Block = drv::PassThroughBlock;
+        if (input == nullptr || output == nullptr || inputLength < Block::kSize ||
+            outputLength < Block::kSize) {
+            return fail(platform::kErrorInvalidParameter);
+        }
+        std::uint8_t block[Block::kSize];
+        std::memcpy(block, input, sizeof block);
+        const rec::ByteSpan span(block, sizeof block);
+        const rec::ByteView view = span.view();
+        if (view.get<Block::Length>() != Block::kScsiPassThroughDirectSize) {
+            return fail(platform::kErrorInvalidParameter);
+        }
+        const std::uint32_t length = view.get<Block::DataTransferLength>();
+        if (length != 0 && dataBuffer == nullptr) return fail(platform::kErrorInvalidParameter);
+
+        std::uint8_t cdb[Block::kCdbSize] = {};
+        const std::size_t cdbLength = view.get<Block::CdbLength>();
+        std::memcpy(cdb, block + Block::Cdb::offset,
+                    cdbLength < Block::kCdbSize ? cdbLength : Block::kCdbSize);
+
+        std::uint32_t injected = 0;
+        bool talo = false;
+        int controllerIndex = -1;
+        Store::instance().read([&](const State& state) {
+            injected = state.failures.passThroughError;
+            const Port* p = portOf(state, port);
+            if (p != nullptr && p->kind == PortKind::Talo) {
+                talo = true;
+                controllerIndex = p->controller;
+            }
+        });
+        if (injected != 0) return fail(injected);
+        if (!talo) return fail(platform::kErrorInvalidFunction);
+
+        ScsiOutcome outcome;
+        auto run = [&](State& state) {
+            if (controllerIndex < 0 || static_cast<std::size_t>(controllerIndex) >= state.controllers.size()) {
+                outcome = checkCondition(kSenseIllegalRequest, 0x25, 0);
+                return;
+            }
+            outcome = executeVendorCdb(state, controllerIndex, cdb,
+                                       static_cast<std::uint8_t*>(dataBuffer), length);
+        };
+        if (vendorCommandChangesState(cdb)) {
+            Store::instance().modify(run);
+        } else {
+            Store::instance().read([&](const State& state) {
+                State copy = state;
+                run(copy);
+            });
+        }
+
+        span.put<Block::ScsiStatus>(outcome.status);
+        const std::size_t room = view.get<Block::SenseInfoLength>() < Block::kSenseSize
+                                     ? view.get<Block::SenseInfoLength>()
+                                     : Block::kSenseSize;
+        const std::size_t senseLength = outcome.sense.size() < room ? outcome.sense.size() : room;
+        std::memset(block + Block::Sense::offset, 0, Block::kSenseSize);
+        if (outcome.status != drv::kScsiStatusGood && senseLength != 0) {
+            std::memcpy(block + Block::Sense::offset, outcome.sense.data(), senseLength);
+            span.put<Block::SenseInfoLength>(static_cast<std::uint8_t>(senseLength));
+        } else {
+            span.put<Block::SenseInfoLength>(0);
+        }
+        std::memcpy(output, block, sizeof block);
+        if (bytesReturned != nullptr) *bytesReturned = Block::kSize;
+        return true;
+    }
+
+    std::mutex mutex_;
+    std::intptr_t nextHandle_ = 0x1000;
+    std::map<platform::DeviceHandle, int> open_;
+};
+
+}  // namespace
+
+platform::DeviceAccess& simulatedDeviceAccess() {
+    static SimulatedDriver driver;
+    return driver;
+}
+
+}  // namespace sim
