@@ -99,6 +99,16 @@ public:
 
     std::uint32_t lastError() const override { return threadLastError; }
 
+    std::vector<std::uint8_t> lastMiniport() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lastMiniport_;
+    }
+
+    std::size_t openCount() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return open_.size();
+    }
+
     std::string errorText(std::uint32_t code) const override {
         switch (code) {
             case platform::kErrorInvalidFunction: return "Incorrect function.\r\n";
@@ -124,6 +134,11 @@ private:
         }
         // The header is read in full before the answer overwrites the buffer,
         // which may be the same one.
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const auto* bytes = static_cast<const std::uint8_t*>(input);
+            lastMiniport_.assign(bytes, bytes + inputLength);
+        }
         std::uint8_t header[drv::SrbIoControl::kSize];
         std::memcpy(header, input, sizeof header);
         const rec::ByteView request(header, sizeof header);
@@ -243,13 +258,22 @@ private:
     std::mutex mutex_;
     std::intptr_t nextHandle_ = 0x1000;
     std::map<platform::DeviceHandle, int> open_;
+    std::vector<std::uint8_t> lastMiniport_;
 };
 
 }  // namespace
 
-platform::DeviceAccess& simulatedDeviceAccess() {
-    static SimulatedDriver driver;
-    return driver;
+namespace {
+SimulatedDriver& driver() {
+    static SimulatedDriver instance;
+    return instance;
 }
+}  // namespace
+
+platform::DeviceAccess& simulatedDeviceAccess() { return driver(); }
+
+std::size_t simulatedOpenHandleCount() { return driver().openCount(); }
+
+std::vector<std::uint8_t> lastMiniportRequest() { return driver().lastMiniport(); }
 
 }  // namespace sim

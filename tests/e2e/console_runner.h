@@ -1,0 +1,34 @@
+#pragma once
+// Runs the built arraycon as a user would: in a fresh working directory,
+// with piped standard input and, when given, a simulator state file.
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "sim/model.h"
+
+namespace e2e {
+
+struct RunResult {
+    std::string output;   // everything written to standard output
+    std::string errors;   // standard error
+    int exitCode = -1;
+    bool timedOut = false;
+    std::string directory;  // where it ran; files it wrote are still there
+};
+
+struct RunOptions {
+    std::optional<sim::State> state;           // written to state.json, named by TALO_SIM
+    std::map<std::string, std::string> files;  // more files for the working directory
+    bool simulatorFile = true;                 // false: TALO_SIM left unset (built-in demo)
+};
+
+// The command that starts the console: ARRAYCON_COMMAND from the environment
+// (for example "wine /path/arraycon.exe"), else the native build.
+RunResult runConsole(const std::string& input, const RunOptions& options = {});
+
+// Reads the state a run left behind.
+sim::State stateAfter(const RunResult& run);
+
+}  // namespace e2e

@@ -1,0 +1,252 @@
+// The command shell at the prompt and in scripts: lookup, help, comments and
+// quoting, scripts and their nesting, delay, and hostile input.
+
+#include <gtest/gtest.h>
+
+#include "console_runner.h"
+
+namespace {
+
+using e2e::RunOptions;
+using e2e::runConsole;
+
+// Direct mode on the demo controller, up to the first prompt.
+const std::string kDirectStart =
+    "Use HXAPI ? Y/N\n"
+    "Talo Test Console, V1.0\n"
+    "Quarrow Technologies. Support: talo-support@quarrow.example\n"
+    "Looking for Quarrow Talo controller...\n"
+    "\nTalo controller found on scsi1 Driver version: 3.2.0.13\n"
+    "\nPress Y to operate with this controller (you can use the 'adapter'\n"
+    "command to switch to another controller (if available) at any time),\n"
+    "otherwise press N to continue looking for the next controller. (Y|N): Y\n"
+    "\nEnter ? or help for help.\n";
+
+const std::string kGeneralHelp =
+    "?|h|help\tPrint this information screen.\n"
+    "q|exit|bye|quit\tTerminate program execution.\n"
+    "adapter\tAdapter Operations. (*)\n"
+    "dc\tDump controller information.\n"
+    "la\tList all arrays.\n"
+    "ld\tList all disks.\n"
+    "ds\tDisplay and set disk setting.(*)\n"
+    "le\tList all extents.\n"
+    "ca\tCreate array. (*)\n"
+    "ca2\tCreate array with specified extent index. (*)\n"
+    "da\tDelete array. (*)\n"
+    "bga\tBGA control. (*)\n"
+    "as\tDisplay array status.\n"
+    "ac\tDisplay and set array configuration.(*)\n"
+    "gs\tDump global settings. (*)\n"
+    "gsc\tDump CAM setting. (*)\n"
+    "script\tRun script file.\n"
+    "delay\tSleep for a while.\n"
+    "Patrol\tMedia patrol operations. (*)\n"
+    "es\tError simulation operations. (*)\n"
+    "bsl\tBSL operations. (*)\n"
+    "dbg\tDebugging operations. (*)\n"
+    "blk\tExtent Operation. (*)\n"
+    "wd\tWipe out disk MDD. (*)\n"
+    "enc\tEnclosure Command. (*)\n"
+    "bat\tShow battery temperature and voltage.\n"
+    "buz\tEnable or disable buzzer. (*)\n"
+    "dsp\tEnable, disable or get the status of disk 3G setting. (*)\n"
+    "hplug\tEnable, disable or get the hotplug setting for the specified port. (*)\n"
+    "alpe\tEnable, disable or get the ALPE setting for the specified port. (*)\n"
+    "flash\tFlash BIOS, Firmware or RedBoot (*).\n"
+    "delbp\tDelete back up disk\n"
+    "\nFor commands commented with (*), you can use ? <command name> to get detail help information.\n";
+
+const std::string kDaHelp =
+    "da - Delete an array\nUsage: da <array ID>\nYou can use the 'la' command to list all arrays to "
+    "get the array ID.\n";
+const std::string kWdHelp = "wd - Wipe out Disk MDD.\nSyntax:\twd <diskID>\n";
+const std::string kAdapterHelp =
+    "adapter - Adapter Operations\nSyntax:\n  adapter\tList all controllers.\n  adapter <adapter "
+    "ID>\tSwitch to the specified controller.\n";
+const std::string kFlashHelp =
+    "Flash BIOS, Firmware or RedBoot.\nflash <command> <flash type> <file path> <enclosure id>:\n"
+    "\t<command> = {upload, download}\n"
+    "\t<flash type> = {redboot, bios, firmware, fis, fconfig, trace, encfw}\n"
+    "\t<file path> = file path + file name.\n\t<enclosure id>\n"
+    "Flash firware with c:\\firemware.img: flash upload firmware c:\\firmware.img\n"
+    "Download the BIOS image to c:\\bios.img: flash download bios c:\\bios.img\n"
+    "Flash Sable firware with c:\\firemware.img: flash upload firmware c:\\firmware.img\n";
+
+// Runs the lines at the prompt in direct mode and returns what they printed
+// after the first prompt, up to the end.
+std::string atPrompt(const std::string& lines, const RunOptions& options = {}) {
+    const auto run = runConsole("ny" + lines, options);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(run.timedOut);
+    if (run.output.compare(0, kDirectStart.size(), kDirectStart) != 0) {
+        ADD_FAILURE() << "unexpected start-up:\n" << run.output;
+        return run.output;
+    }
+    return run.output.substr(kDirectStart.size());
+}
+
+RunOptions withFiles(std::map<std::string, std::string> files) {
+    RunOptions options;
+    options.files = std::move(files);
+    return options;
+}
+
+TEST(Help, GeneralListAndDetailTexts) {
+    struct Case {
+        const char* line;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"?", kGeneralHelp},
+        {"help", kGeneralHelp},
+        {"H", kGeneralHelp},
+        {"? da", kDaHelp},
+        {"help WD", kWdHelp},
+        {"h Adapter", kAdapterHelp},
+        {"? flash", kFlashHelp},
+        {"? la", kGeneralHelp},      // a command without a detail text
+        {"? nosuch", kGeneralHelp},  // no command at all
+        {"help#da", kGeneralHelp},   // the rest of the line is a comment
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(atPrompt(std::string(c.line) + "\nq\n"), "> " + c.expected + "> ");
+    }
+}
+
+TEST(Help, EveryCommandWithADetailTextHasOne) {
+    const char* names[] = {"adapter", "ca", "ca2", "ds", "da",  "bga",   "gs",   "ac",
+                           "es",      "bsl", "patrol", "dbg", "blk", "wd", "enc", "buz",
+                           "dsp",     "hplug", "alpe", "gsc", "flash", "ie"};
+    std::string input;
+    for (const char* name : names) input += std::string("? ") + name + "\n";
+    const std::string output = atPrompt(input + "q\n");
+    EXPECT_EQ(output.find(kGeneralHelp), std::string::npos);
+    std::size_t prompts = 0;
+    for (std::size_t at = output.find("> "); at != std::string::npos; at = output.find("> ", at + 2)) {
+        ++prompts;
+    }
+    EXPECT_GE(prompts, 23u);
+}
+
+TEST(Shell, UnknownWordsEmptyLinesAndComments) {
+    EXPECT_EQ(atPrompt("Foo\n\n   \t\n# just a comment\nFOO#bar\nq\n"),
+              "> Invalid command - foo\n> > > > Invalid command - foo\n> ");
+}
+
+TEST(Shell, QuitWordsInAnyCase) {
+    for (const char* word : {"q", "Q", "exit", "Bye", "QUIT"}) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(atPrompt(std::string(word) + "\nhelp\n"), "> ");
+    }
+}
+
+TEST(Shell, EndOfInputAtThePromptLeavesLikeQuit) {
+    EXPECT_EQ(atPrompt("foo\n"), "> Invalid command - foo\n> ");
+    EXPECT_EQ(atPrompt("foo"), "> Invalid command - foo\n> ");  // last line without a line feed
+}
+
+TEST(Shell, LongLinesAtThePrompt) {
+    const std::string exactly1023 = "help" + std::string(1019, ' ');
+    EXPECT_EQ(atPrompt(exactly1023 + "\nq\n"), "> " + kGeneralHelp + "> ");
+    const std::string tooLong = "help" + std::string(1020, ' ');
+    const std::string refusal =
+        "Line too long: at most 1023 characters are taken. Nothing was run.\n";
+    EXPECT_EQ(atPrompt(tooLong + "\nq\n"), "> " + refusal + "> ");
+    EXPECT_EQ(atPrompt(std::string(5000, 'x') + "\n? da\nq\n"), "> " + refusal + "> " + kDaHelp + "> ");
+}
+
+TEST(Delay, Messages) {
+    struct Case {
+        const char* line;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"delay", "Delay seconds not specified.\nUsage: delay <seconds>\n"},
+        {"delay -1", "Invalid seconds '-1' specified.\n"},
+        {"delay 1s", "Invalid seconds '1s' specified.\n"},
+        {"delay \"\"", "Invalid seconds '' specified.\n"},
+        {"delay 0", ""},
+        {"DELAY 0 extra words", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(atPrompt(std::string(c.line) + "\nq\n"), std::string("> ") + c.expected + "> ");
+    }
+}
+
+TEST(Script, EchoCommentsQuotingAndBrackets) {
+    const auto options = withFiles({{"s.txt",
+                                     "# a comment line\n"
+                                     "\n"
+                                     "help \"da\"   # trailing comment\n"
+                                     "HELP (wd)\n"
+                                     "  delay \"1 s\"\n"
+                                     "\"nosuch\"x\n"}});
+    EXPECT_EQ(atPrompt("script s.txt\nq\n", options),
+              "> "
+              "> help da \n" + kDaHelp +
+              "> HELP wd \n" + kWdHelp +
+              "> delay 1 s \nInvalid seconds '1 s' specified.\n"
+              "> nosuch x \nInvalid command - nosuch\n"
+              "> ");
+}
+
+TEST(Script, QuotedFileNameAndMissingFile) {
+    const auto options = withFiles({{"my script.txt", "? wd\n"}});
+    EXPECT_EQ(atPrompt("script \"my script.txt\"\nscript nothere.txt\nscript\nq\n", options),
+              "> > ? wd \n" + kWdHelp +
+              "> Open file 'nothere.txt' failed.\n"
+              "> Script file name not specified.\nUsage: script <\"script file name\">\n"
+              "> ");
+}
+
+TEST(Script, QuitEndsOnlyTheScriptAndNestedScriptsFinishFirst) {
+    const auto options = withFiles({{"outer.txt", "script inner.txt\n? da\n"},
+                                    {"inner.txt", "? wd\nq\n? adapter\n"}});
+    EXPECT_EQ(atPrompt("script outer.txt\n? wd\nq\n", options),
+              "> "
+              "> script inner.txt \n"
+              "> ? wd \n" + kWdHelp +
+              "> q \n"
+              "> ? da \n" + kDaHelp +
+              "> " + kWdHelp + "> ");
+}
+
+TEST(Script, OnlyTwentyWordsReachTheCommand) {
+    std::string line = "delay";
+    for (int i = 1; i < 25; ++i) line += " w" + std::to_string(i);
+    std::string echo = "> delay";
+    for (int i = 1; i < 20; ++i) echo += " w" + std::to_string(i);
+    const auto options = withFiles({{"s.txt", line + "\n"}});
+    EXPECT_EQ(atPrompt("script s.txt\nq\n", options),
+              "> " + echo + " \nInvalid seconds 'w1' specified.\n> ");
+}
+
+TEST(Script, LongScriptLinesAreTakenAsSeveralLines) {
+    // 1023 characters, then the rest of the same line as a line of its own.
+    const std::string first = "help" + std::string(1019, ' ');
+    const auto options = withFiles({{"s.txt", first + "zz\n"}});
+    EXPECT_EQ(atPrompt("script s.txt\nq\n", options),
+              "> > help \n" + kGeneralHelp + "> zz \nInvalid command - zz\n> ");
+}
+
+TEST(Script, AScriptThatRunsItselfStopsAtTheNestingLimit) {
+    const auto options = withFiles({{"self.txt", "script self.txt\n"}});
+    std::string expected = "> ";
+    for (int level = 0; level < 32; ++level) expected += "> script self.txt \n";
+    expected +=
+        "Script 'self.txt' not run: scripts may run other scripts only 32 levels deep.\n> ";
+    EXPECT_EQ(atPrompt("script self.txt\nq\n", options), expected);
+}
+
+TEST(Script, TwoScriptsRunningEachOtherStopToo) {
+    const auto options = withFiles({{"a.txt", "script b.txt\n"}, {"b.txt", "script a.txt\n"}});
+    const std::string output = atPrompt("script a.txt\n? wd\nq\n", options);
+    EXPECT_NE(output.find("not run: scripts may run other scripts only 32 levels deep.\n> " + kWdHelp),
+              std::string::npos)
+        << output;
+}
+
+}  // namespace
