@@ -37,9 +37,67 @@ public:
     explicit ControllerDevice(const char* path) : DriverDevice(path) {}
     ~ControllerDevice() override = default;
 
+    // Sends one vendor command block through the pass-through interface.
+    // cdbLength above 16 counts as 16; with clearData the first dataLength
+    // bytes of data are zeroed first; an extraByte other than 0xFF is put in
+    // CDB byte 15. Returns 1 on success, 0 on failure, having printed why.
+    int executeVendorCommand(void* data, std::uint32_t dataLength, const std::uint8_t* cdb,
+                             std::uint8_t cdbLength, int clearData, std::uint8_t extraByte);
+
+    // The vendor command set: each builds one command block and sends it.
+    // All return 1 on success and 0 on failure (already printed).
+    int readControllerInfo(void* data);
+    int readDiskInfo(void* data, std::uint8_t diskId);
+    int readArrayInfo(void* data, std::uint8_t arrayId);
+    int readArrayActivityInfo(void* data, std::uint8_t arrayId);
+    int createArray(void* data, std::uint32_t length);
+    int deleteArray(std::uint8_t arrayId);
+    int startInitialization(std::uint8_t arrayId, std::uint8_t kind);
+    int startSynchronization(std::uint8_t arrayId, std::uint8_t kind);
+    int startMigration(std::uint8_t arrayId, void* data, std::uint32_t length);
+    int controlActivity(std::uint8_t arrayId, std::uint8_t action);
+    int readArrayStatus(std::uint8_t arrayId, void* data);
+    int activateArray(std::uint8_t arrayId, std::uint8_t value2, std::uint8_t value3);
+    int readArraySettings(std::uint8_t arrayId, void* data);
+    int writeArraySettings(std::uint8_t arrayId, void* data);
+    int wipeDiskMetadata(std::uint8_t diskId);
+    int controlMediaPatrol(std::uint8_t diskId, std::uint8_t action);
+    int readMediaPatrolInfo(std::uint8_t diskId, void* data);
+    int readErrorTable(std::uint8_t diskId, void* data);
+    int readSimulatedErrors(std::uint8_t diskId, void* data, std::uint32_t length);
+    int injectSimulatedError(std::uint8_t diskId, std::uint32_t lba, std::uint8_t flags,
+                             std::uint8_t errorType);
+    int clearSimulatedErrors(std::uint8_t diskId);
+    int transferSectors(std::uint8_t diskId, std::uint8_t direction, std::uint32_t lbaLow,
+                        std::uint32_t lbaHigh, std::uint16_t count, void* data,
+                        std::uint32_t length);
+    int corruptSectorEcc(std::uint8_t diskId, std::uint32_t lbaLow, std::uint32_t lbaHigh);
+
     std::int32_t portNumber = 0;
     std::uint8_t targetId = 0;
 };
+
+// Record sizes of the all-entries table reads (one record, and 128 of them
+// when the id is 0xFF).
+constexpr std::uint8_t kAllEntries = 0xFF;
+constexpr std::uint32_t kMaxSlots = 128;
+constexpr std::uint32_t kDiskTableEntrySize = 112;
+constexpr std::uint32_t kArrayTableEntrySize = 120;
+constexpr std::uint32_t kArrayActivityEntrySize = 144;
+
+// Prints the SCSI status of a completed pass-through block and its sense
+// data (block: the 80-byte request block as returned).
+void printScsiStatus(const std::uint8_t* block);
+
+// Prints the system's text for the calling thread's last error.
+void printSystemError();
+
+// Prints data as lines of 16 bytes: offset, items of the given width (1, 2, 4
+// or 8 bytes) and, for complete lines, the bytes as characters.
+void hexDump(const void* data, std::uint32_t length, int itemWidth);
+
+// Appends the same dump to out instead of printing it.
+void formatHexDump(std::string& out, const void* data, std::uint32_t length, int itemWidth);
 
 // Scans the SCSI port devices from startPort on and returns the first Talo
 // controller, open and identified, or null. The scan ends at the first port

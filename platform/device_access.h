@@ -67,4 +67,8 @@ public:
 // the operating system's devices.
 DeviceAccess& deviceAccess();
 
+// While set, deviceAccess() returns this one instead; null restores the
+// choice of the build. For tests that look at what goes to a device.
+void overrideDeviceAccess(DeviceAccess* access);
+
 }  // namespace platform

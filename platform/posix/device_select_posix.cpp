@@ -5,6 +5,6 @@
 
 namespace platform {
 
-DeviceAccess& deviceAccess() { return sim::simulatedDeviceAccess(); }
+DeviceAccess& selectedDeviceAccess() { return sim::simulatedDeviceAccess(); }
 
 }  // namespace platform
