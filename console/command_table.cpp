@@ -1,5 +1,6 @@
 // The console's one table of commands. Command families add their rows here.
 
+#include "commands/inventory.h"
 #include "console/shell.h"
 
 const CommandEntry commandEntries[] = {
@@ -12,6 +13,9 @@ const CommandEntry commandEntries[] = {
     {"h", helpCommand},
     {"script", scriptCommand},
     {"delay", delayCommand},
+    {"ld", listDisksCommand},
+    {"la", listArraysCommand},
+    {"dc", controllerInfoCommand},
 };
 
 const int commandEntryCount = static_cast<int>(sizeof commandEntries / sizeof commandEntries[0]);

@@ -10,30 +10,6 @@ extern "C" {
 
 // ---- Inventory and status ---------------------------------------------------
 
-uint32_t HXAPI_CALL hx_getPhyDrvInfo(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_getLogDrvInfo(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_getAryLostDisk(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_getHostInfo(uint32_t, uint32_t, uint32_t, void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_getControllerInfo(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_getDriverInfo(uint32_t, uint32_t, uint32_t, void*) {
-    return kHxStatusNotServed;
-}
-
 uint32_t HXAPI_CALL hx_getRebuildProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
     return kHxStatusNotServed;
 }

@@ -33,30 +33,81 @@ PortKind portKindFromName(const std::string& name) {
 
 }  // namespace
 
-void to_json(json& j, const Disk& d) {
-    j = json{{"id", d.id},
-             {"channel", d.channel},
-             {"sectors", d.sectors},
-             {"model", d.model},
-             {"serial", d.serial},
-             {"firmware", d.firmware},
-             {"enclosureId", d.enclosureId},
-             {"carrierId", d.carrierId},
-             {"speed3gSupported", d.speed3gSupported},
-             {"speed3gEnabled", d.speed3gEnabled}};
+// Optional values are written only when set, and read back when present.
+template <typename T>
+void writeOptional(json& j, const char* key, const std::optional<T>& value) {
+    if (value) j[key] = *value;
+}
+template <typename T>
+void readOptional(const json& j, const char* key, std::optional<T>& value) {
+    auto it = j.find(key);
+    if (it != j.end() && !it->is_null()) value = it->get<T>();
 }
 
-void from_json(const json& j, Disk& d) {
-    readField(j, "id", d.id);
-    readField(j, "channel", d.channel);
-    readField(j, "sectors", d.sectors);
-    readField(j, "model", d.model);
-    readField(j, "serial", d.serial);
-    readField(j, "firmware", d.firmware);
-    readField(j, "enclosureId", d.enclosureId);
-    readField(j, "carrierId", d.carrierId);
-    readField(j, "speed3gSupported", d.speed3gSupported);
-    readField(j, "speed3gEnabled", d.speed3gEnabled);
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Disk, id, channel, sectors, model, serial, firmware,
+                                                enclosureId, carrierId, speed3gSupported,
+                                                speed3gEnabled)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(PciPlace, bus, slot, irql, irqVector,
+                                                vendorDeviceId, subsystemId, resources)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Failures, initialize, discover, discoverPath,
+                                                passThroughError, vendorCheckCondition)
+
+void to_json(json& j, const Array& a) {
+    j = json{{"id", a.id},
+             {"level", a.level},
+             {"members", a.members},
+             {"stripeSectors", a.stripeSectors},
+             {"cacheMode", a.cacheMode},
+             {"lookahead", a.lookahead},
+             {"sectors", a.sectors},
+             {"rawSectors", a.rawSectors},
+             {"name", a.name},
+             {"parityCount", a.parityCount},
+             {"symmetric", a.symmetric},
+             {"parityShift", a.parityShift},
+             {"subArrayCount", a.subArrayCount},
+             {"sectorSize", a.sectorSize},
+             {"flags", a.flags},
+             {"lostMask", a.lostMask},
+             {"startTime", a.startTime},
+             {"resumeTime", a.resumeTime}};
+    writeOptional(j, "reportedMemberCount", a.reportedMemberCount);
+}
+
+void from_json(const json& j, Array& a) {
+    const Array d;
+    a = d;
+    readField(j, "id", a.id);
+    readField(j, "level", a.level);
+    readField(j, "members", a.members);
+    readField(j, "stripeSectors", a.stripeSectors);
+    readField(j, "cacheMode", a.cacheMode);
+    readField(j, "lookahead", a.lookahead);
+    readField(j, "sectors", a.sectors);
+    readField(j, "rawSectors", a.rawSectors);
+    readField(j, "name", a.name);
+    readField(j, "parityCount", a.parityCount);
+    readField(j, "symmetric", a.symmetric);
+    readField(j, "parityShift", a.parityShift);
+    readField(j, "subArrayCount", a.subArrayCount);
+    readField(j, "sectorSize", a.sectorSize);
+    readField(j, "flags", a.flags);
+    readField(j, "lostMask", a.lostMask);
+    readField(j, "startTime", a.startTime);
+    readField(j, "resumeTime", a.resumeTime);
+    readOptional(j, "reportedMemberCount", a.reportedMemberCount);
+}
+
+void to_json(json& j, const ReplyQuirks& q) {
+    j = json::object();
+    writeOptional(j, "phyDrvCount", q.phyDrvCount);
+    writeOptional(j, "phyDrvFilled", q.phyDrvFilled);
+}
+
+void from_json(const json& j, ReplyQuirks& q) {
+    q = ReplyQuirks{};
+    readOptional(j, "phyDrvCount", q.phyDrvCount);
+    readOptional(j, "phyDrvFilled", q.phyDrvFilled);
 }
 
 void to_json(json& j, const Controller& c) {
@@ -66,17 +117,36 @@ void to_json(json& j, const Controller& c) {
              {"controllerId", c.controllerId},
              {"subsystemId", c.subsystemId},
              {"discoverPath", c.discoverPath},
-             {"disks", c.disks}};
+             {"productId", c.productId},
+             {"subProductId", c.subProductId},
+             {"biosVersion", c.biosVersion},
+             {"firmwareVersion", c.firmwareVersion},
+             {"eccMemory", c.eccMemory},
+             {"memorySizeMb", c.memorySizeMb},
+             {"pci", c.pci},
+             {"disks", c.disks},
+             {"arrays", c.arrays},
+             {"quirks", c.quirks}};
 }
 
 void from_json(const json& j, Controller& c) {
+    c = Controller{};
     readField(j, "driverVersion", c.driverVersion);
     readField(j, "targetId", c.targetId);
     readField(j, "identifyReturnCode", c.identifyReturnCode);
     readField(j, "controllerId", c.controllerId);
     readField(j, "subsystemId", c.subsystemId);
     readField(j, "discoverPath", c.discoverPath);
+    readField(j, "productId", c.productId);
+    readField(j, "subProductId", c.subProductId);
+    readField(j, "biosVersion", c.biosVersion);
+    readField(j, "firmwareVersion", c.firmwareVersion);
+    readField(j, "eccMemory", c.eccMemory);
+    readField(j, "memorySizeMb", c.memorySizeMb);
+    readField(j, "pci", c.pci);
     readField(j, "disks", c.disks);
+    readField(j, "arrays", c.arrays);
+    readField(j, "quirks", c.quirks);
 }
 
 void to_json(json& j, const Port& p) {
@@ -91,20 +161,6 @@ void from_json(const json& j, Port& p) {
     p.kind = portKindFromName(kind);
     readField(j, "controller", p.controller);
     readField(j, "rejectsIdentify", p.rejectsIdentify);
-}
-
-void to_json(json& j, const Failures& f) {
-    j = json{{"initialize", f.initialize},
-             {"discover", f.discover},
-             {"discoverPath", f.discoverPath},
-             {"passThroughError", f.passThroughError}};
-}
-
-void from_json(const json& j, Failures& f) {
-    readField(j, "initialize", f.initialize);
-    readField(j, "discover", f.discover);
-    readField(j, "discoverPath", f.discoverPath);
-    readField(j, "passThroughError", f.passThroughError);
 }
 
 namespace {
@@ -152,9 +208,19 @@ std::uint32_t currentTime(const State& state) {
     return static_cast<std::uint32_t>(std::time(nullptr));
 }
 
+int portOfController(const State& state, int controller) {
+    for (std::size_t i = 0; i < state.ports.size(); ++i) {
+        if (state.ports[i].kind == PortKind::Talo && state.ports[i].controller == controller) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 void to_json(json& j, const State& s) {
     j = json::object();
-    if (s.clock) j["clock"] = *s.clock;
+    writeOptional(j, "clock", s.clock);
+    j["hostOs"] = s.hostOs;
     j["failures"] = s.failures;
     j["ports"] = s.ports;
     j["controllers"] = s.controllers;
@@ -162,7 +228,8 @@ void to_json(json& j, const State& s) {
 
 void from_json(const json& j, State& s) {
     s = State{};
-    if (j.contains("clock") && !j["clock"].is_null()) s.clock = j["clock"].get<std::uint32_t>();
+    readOptional(j, "clock", s.clock);
+    readField(j, "hostOs", s.hostOs);
     readField(j, "failures", s.failures);
     readField(j, "ports", s.ports);
     readField(j, "controllers", s.controllers);

@@ -1,8 +1,8 @@
 #pragma once
 // The simulated controllers and what surrounds them: the SCSI ports, the
-// disks, the failures a state asks for, and the clock. The stand-in library
-// and the stand-in driver both answer from one State, so that both ways of
-// reaching a controller see the same thing.
+// disks and arrays, the failures a state asks for, and the clock. The
+// stand-in library and the stand-in driver both answer from one State, so
+// that both ways of reaching a controller see the same thing.
 
 #include <array>
 #include <cstdint>
@@ -27,6 +27,60 @@ struct Disk {
     bool speed3gEnabled = true;
 };
 
+// Library RAID level codes, as the library reports them.
+constexpr std::uint8_t kLevelRaid0 = 0x00;
+constexpr std::uint8_t kLevelRaid1 = 0x01;
+constexpr std::uint8_t kLevelRaid5 = 0x05;
+constexpr std::uint8_t kLevelRaid6 = 0x06;
+constexpr std::uint8_t kLevelSpan = 0x08;
+constexpr std::uint8_t kLevelJbod = 0x0A;
+constexpr std::uint8_t kLevelRaid10 = 0x10;
+constexpr std::uint8_t kLevelRaid50 = 0x50;
+
+constexpr int kMissingMember = 255;
+
+struct Array {
+    int id = 0;
+    std::uint8_t level = kLevelRaid0;  // library code
+    std::vector<int> members;          // disk ids in member order; 255: missing
+    std::uint32_t stripeSectors = 128;  // stripe block size in 512-byte sectors
+    std::uint32_t cacheMode = 0x1;     // library bits: 0x1 write back, 0x4 bypass, 0x8 auto
+    std::uint32_t lookahead = 0;
+    std::uint64_t sectors = 0;         // usable capacity
+    std::uint64_t rawSectors = 0;
+    std::string name;
+    int parityCount = 0;
+    int symmetric = 0;
+    int parityShift = 0;
+    int subArrayCount = 0;
+    std::uint32_t sectorSize = 512;
+    // ldhx_Flags as the library reports them (valid and functional).
+    std::uint32_t flags = 0x1000001;
+    std::uint32_t lostMask = 0;        // members lost, one bit per member
+    std::uint32_t startTime = 0;
+    std::uint32_t resumeTime = 0xFFFFFFFFu;
+    // A member count to report instead of the real one (for replies that
+    // claim more than their record holds).
+    std::optional<int> reportedMemberCount;
+};
+
+struct PciPlace {
+    std::uint32_t bus = 2;
+    std::uint32_t slot = 0;
+    std::uint32_t irql = 0x12;
+    std::uint32_t irqVector = 0x1A3;
+    std::uint32_t vendorDeviceId = 0x31201D5Au;
+    std::uint32_t subsystemId = 0x01001D5Au;
+    std::array<std::uint32_t, 6> resources{0xFEBF0000u, 0xFEB00000u, 0x0000E001u, 0, 0, 0};
+};
+
+// Replies made to be absurd, for testing that the console trusts nothing it
+// receives. Unset fields leave the replies as a real controller makes them.
+struct ReplyQuirks {
+    std::optional<std::uint32_t> phyDrvCount;   // count returned in the request
+    std::optional<std::uint32_t> phyDrvFilled;  // bytes-filled field of the reply
+};
+
 struct Controller {
     std::array<std::uint32_t, 4> driverVersion{3, 2, 0, 19};
     std::uint8_t targetId = 0;
@@ -35,7 +89,16 @@ struct Controller {
     std::uint16_t controllerId = 0x3120;  // PCI device id
     std::uint16_t subsystemId = 0x0100;
     std::string discoverPath = "PCI bus 2, device 0, function 0";
+    std::uint32_t productId = 0x3120;
+    std::uint32_t subProductId = 0x0100;
+    std::array<std::uint32_t, 4> biosVersion{1, 0, 12, 3};
+    std::array<std::uint32_t, 4> firmwareVersion{1, 2, 0, 41};
+    bool eccMemory = true;
+    std::uint32_t memorySizeMb = 256;
+    PciPlace pci;
     std::vector<Disk> disks;
+    std::vector<Array> arrays;
+    ReplyQuirks quirks;
 };
 
 enum class PortKind {
@@ -57,11 +120,15 @@ struct Failures {
     std::uint32_t discoverPath = 0;  // status hx_getDiscoverPath returns
     // System error code with which every pass-through request fails.
     std::uint32_t passThroughError = 0;
+    // Sense key, code and qualifier with which every vendor command ends in
+    // a check condition; empty for none.
+    std::vector<int> vendorCheckCondition;
 };
 
 struct State {
     // Seconds since 1970; when set, the simulation's clock stands still there.
     std::optional<std::uint32_t> clock;
+    std::string hostOs = "Windows XP Professional Service Pack 3 (build 2600)";
     std::vector<Port> ports;
     std::vector<Controller> controllers;
     Failures failures;
@@ -74,15 +141,14 @@ State demoState();
 // The simulation's time: the state's fixed clock, else the system's.
 std::uint32_t currentTime(const State& state);
 
-void to_json(nlohmann::json& json, const Disk& disk);
-void from_json(const nlohmann::json& json, Disk& disk);
+// Index of the controller's port, or -1 when no port holds it.
+int portOfController(const State& state, int controller);
+
+void to_json(nlohmann::json& json, const State& state);
+void from_json(const nlohmann::json& json, State& state);
 void to_json(nlohmann::json& json, const Controller& controller);
 void from_json(const nlohmann::json& json, Controller& controller);
 void to_json(nlohmann::json& json, const Port& port);
 void from_json(const nlohmann::json& json, Port& port);
-void to_json(nlohmann::json& json, const Failures& failures);
-void from_json(const nlohmann::json& json, Failures& failures);
-void to_json(nlohmann::json& json, const State& state);
-void from_json(const nlohmann::json& json, State& state);
 
 }  // namespace sim

@@ -207,10 +207,12 @@ private:
                     cdbLength < Block::kCdbSize ? cdbLength : Block::kCdbSize);
 
         std::uint32_t injected = 0;
+        std::vector<int> injectedSense;
         bool talo = false;
         int controllerIndex = -1;
         Store::instance().read([&](const State& state) {
             injected = state.failures.passThroughError;
+            injectedSense = state.failures.vendorCheckCondition;
             const Port* p = portOf(state, port);
             if (p != nullptr && p->kind == PortKind::Talo) {
                 talo = true;
@@ -222,6 +224,12 @@ private:
 
         ScsiOutcome outcome;
         auto run = [&](State& state) {
+            if (injectedSense.size() == 3) {
+                outcome = checkCondition(static_cast<std::uint8_t>(injectedSense[0]),
+                                         static_cast<std::uint8_t>(injectedSense[1]),
+                                         static_cast<std::uint8_t>(injectedSense[2]));
+                return;
+            }
             if (controllerIndex < 0 || static_cast<std::size_t>(controllerIndex) >= state.controllers.size()) {
                 outcome = checkCondition(kSenseIllegalRequest, 0x25, 0);
                 return;

@@ -143,6 +143,16 @@ RunResult runConsole(const std::string& input, const RunOptions& options) {
     return result;
 }
 
+std::string runAtPrompt(Mode mode, const std::string& lines, const RunOptions& options) {
+    const RunResult run = runConsole((mode == Mode::Library ? "y" : "ny") + lines, options);
+    static const std::string enter = "\nEnter ? or help for help.\n";
+    const std::size_t at = run.output.find(enter);
+    if (at == std::string::npos || run.exitCode != 0 || run.timedOut) {
+        return "unexpected run (exit " + std::to_string(run.exitCode) + "):\n" + run.output;
+    }
+    return run.output.substr(at + enter.size());
+}
+
 sim::State stateAfter(const RunResult& run) {
     std::ifstream in(run.directory + "/state.json");
     std::stringstream text;

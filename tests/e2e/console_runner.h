@@ -28,6 +28,13 @@ struct RunOptions {
 // (for example "wine /path/arraycon.exe"), else the native build.
 RunResult runConsole(const std::string& input, const RunOptions& options = {});
 
+enum class Mode { Library, Direct };
+
+// Starts the console in the mode (accepting the first controller in direct
+// mode), types the lines at the prompt, and returns what was printed after
+// the start-up, from the first prompt on.
+std::string runAtPrompt(Mode mode, const std::string& lines, const RunOptions& options = {});
+
 // Reads the state a run left behind.
 sim::State stateAfter(const RunResult& run);
 

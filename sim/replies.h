@@ -1,0 +1,27 @@
+#pragma once
+// Filling the records the library and the driver return from the model.
+// Every fill writes only inside the span it is given.
+
+#include "access/record.h"
+#include "sim/model.h"
+
+namespace sim {
+
+void fillPhyDrvInfo(const rec::ByteSpan& record, const Disk& disk);
+void fillLogDrvInfo(const rec::ByteSpan& record, const Array& array);
+void fillAdapterInfo(const rec::ByteSpan& record, const Controller& controller);
+void fillAdapterFirmwareInfo(const rec::ByteSpan& record, const Controller& controller);
+
+void fillDiskTableEntry(const rec::ByteSpan& entry, const Disk& disk);
+void fillArrayTableEntry(const rec::ByteSpan& entry, const Array& array);
+void fillControllerPciInfo(const rec::ByteSpan& record, const Controller& controller, int port);
+
+// The driver's level code for an array of the given library level.
+std::uint8_t driverLevelOf(const Array& array);
+// The driver's cache mode code for the library's cache bits.
+std::uint8_t driverCacheModeOf(std::uint32_t libraryBits);
+
+const Disk* findDisk(const Controller& controller, int id);
+const Array* findArray(const Controller& controller, int id);
+
+}  // namespace sim
