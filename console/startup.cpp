@@ -15,8 +15,6 @@
 #include "console/shell.h"
 #include "platform/console.h"
 
-ControllerContext controllerContext;
-
 namespace {
 
 constexpr std::uint32_t kInitBlockSize = 256;

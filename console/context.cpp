@@ -1,0 +1,3 @@
+#include "console/context.h"
+
+ControllerContext controllerContext;
