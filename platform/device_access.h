@@ -24,6 +24,12 @@ constexpr std::uint32_t kFileAttributeNormal = 0x00000080u;
 
 constexpr std::uint32_t kIoctlScsiMiniport = 0x0004D008u;
 constexpr std::uint32_t kIoctlScsiPassThroughDirect = 0x0004D014u;
+constexpr std::uint32_t kIoctlDiskGetDriveGeometry = 0x00070000u;
+
+constexpr std::uint32_t kFileBegin = 0;  // move method of setFilePointer
+
+// The Windows DISK_GEOMETRY record that kIoctlDiskGetDriveGeometry returns.
+constexpr std::uint32_t kDiskGeometrySize = 24;
 
 // System error codes the device layers report.
 constexpr std::uint32_t kErrorFileNotFound = 2;
@@ -55,6 +61,14 @@ public:
                                  void* dataBuffer) = 0;
 
     virtual bool closeHandle(DeviceHandle handle) = 0;
+
+    // Raw access to a disk opened by path: position, read and write.
+    virtual bool setFilePointer(DeviceHandle handle, std::int64_t distance,
+                                std::uint32_t moveMethod, std::int64_t* newPosition) = 0;
+    virtual bool readFile(DeviceHandle handle, void* buffer, std::uint32_t length,
+                          std::uint32_t* bytesRead) = 0;
+    virtual bool writeFile(DeviceHandle handle, const void* buffer, std::uint32_t length,
+                           std::uint32_t* bytesWritten) = 0;
 
     // The calling thread's last error code, and the system's text for a code
     // (normally ending in a line break of its own).

@@ -1,17 +1,35 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages the build needs, when missing.
+#   install-deps.sh          what the native build and its tests need
+#   install-deps.sh windows  also the Windows cross compilers and Wine
 set -euo pipefail
-
-packages=(cmake make g++ nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev xxd bc)
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
-echo "installing: ${missing[*]}" >&2
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+updated=""
+
+install() { # packages...
+  local missing=()
+  for p in "$@"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}" >&2
+  if [ -z "$updated" ]; then $sudo apt-get update -qq; updated=1; fi
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+install cmake make g++ nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev xxd bc
+
+if [ "${1:-}" = windows ]; then
+  install g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64
+  # The 32-bit Wine runs 32-bit programs only where the kernel can execute
+  # 32-bit code; where the packages cannot be had, the 64-bit one serves.
+  if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      $sudo dpkg --add-architecture i386
+      updated=""
+    fi
+    install wine32:i386 || echo "wine32 could not be installed; going on without it" >&2
+  fi
+fi

@@ -1,8 +1,39 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test.
+# Builds everything, for Linux and for Windows, and runs every test: the unit
+# tests, and the end-to-end suite on the Linux build and, under Wine, on the
+# Windows build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" -j"$(nproc)"
-ctest --test-dir "$root/build" --output-on-failure -j"$(nproc)"
+jobs=$(nproc)
+"$root/scripts/install-deps.sh" windows
+
+# Windows: the product's 32-bit build, and a 64-bit one of the same sources.
+for arch in i686 x86_64; do
+  cmake -S "$root" -B "$root/build-win-$arch" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" >/dev/null
+  cmake --build "$root/build-win-$arch" -j"$jobs"
+done
+
+# Wine, in a private prefix. The 32-bit build runs where this machine can run
+# 32-bit programs; elsewhere the suite runs on the 64-bit build.
+export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$root/build"
+wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wine32=$(command -v wine || echo /usr/lib/wine/wine)
+"$wine64" wineboot -i >/dev/null 2>&1 || true
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+"$wineserver" -p >/dev/null 2>&1 || true
+trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+console="$root/build-win-i686/console/arraycon.exe"
+loader="$wine32"
+if ! printf '' | "$wine32" "$console" 2>/dev/null | grep -q 'Use HXAPI'; then
+  echo "note: this machine cannot run 32-bit Windows programs under Wine;" \
+       "the end-to-end suite runs on the 64-bit Windows build" >&2
+  console="$root/build-win-x86_64/console/arraycon.exe"
+  loader="$wine64"
+fi
+
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DTALO_WINDOWS_CONSOLE="$console" -DTALO_WINE="$loader" -DTALO_WINEPREFIX="$WINEPREFIX" >/dev/null
+cmake --build "$root/build" -j"$jobs"
+ctest --test-dir "$root/build" --output-on-failure -j"$jobs"

@@ -97,6 +97,21 @@ public:
         }
     }
 
+    // The simulation has no raw operating-system disks.
+    bool setFilePointer(platform::DeviceHandle handle, std::int64_t, std::uint32_t,
+                        std::int64_t*) override {
+        return rawAccessRefused(handle);
+    }
+    bool readFile(platform::DeviceHandle handle, void*, std::uint32_t, std::uint32_t* read) override {
+        if (read != nullptr) *read = 0;
+        return rawAccessRefused(handle);
+    }
+    bool writeFile(platform::DeviceHandle handle, const void*, std::uint32_t,
+                   std::uint32_t* written) override {
+        if (written != nullptr) *written = 0;
+        return rawAccessRefused(handle);
+    }
+
     std::uint32_t lastError() const override { return threadLastError; }
 
     std::vector<std::uint8_t> lastMiniport() {
@@ -126,6 +141,12 @@ public:
     }
 
 private:
+    bool rawAccessRefused(platform::DeviceHandle handle) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return fail(open_.count(handle) != 0 ? platform::kErrorInvalidFunction
+                                             : platform::kErrorInvalidHandle);
+    }
+
     bool miniport(int port, void* input, std::uint32_t inputLength, void* output,
                   std::uint32_t outputLength, std::uint32_t* bytesReturned) {
         if (input == nullptr || output == nullptr || inputLength < drv::SrbIoControl::kSize ||

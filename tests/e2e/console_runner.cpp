@@ -153,6 +153,12 @@ std::string runAtPrompt(Mode mode, const std::string& lines, const RunOptions& o
     return run.output.substr(at + enter.size());
 }
 
+bool targetIsWindows() {
+    const std::vector<std::string> command = consoleCommand();
+    const std::string& program = command.back();
+    return program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
+}
+
 sim::State stateAfter(const RunResult& run) {
     std::ifstream in(run.directory + "/state.json");
     std::stringstream text;

@@ -35,6 +35,9 @@ enum class Mode { Library, Direct };
 // the start-up, from the first prompt on.
 std::string runAtPrompt(Mode mode, const std::string& lines, const RunOptions& options = {});
 
+// True when the console under test is a Windows build (an .exe, run under Wine).
+bool targetIsWindows();
+
 // Reads the state a run left behind.
 sim::State stateAfter(const RunResult& run);
 

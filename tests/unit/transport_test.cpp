@@ -90,6 +90,16 @@ public:
     }
 
     bool closeHandle(platform::DeviceHandle) override { return true; }
+    bool setFilePointer(platform::DeviceHandle, std::int64_t, std::uint32_t,
+                        std::int64_t*) override {
+        return false;
+    }
+    bool readFile(platform::DeviceHandle, void*, std::uint32_t, std::uint32_t*) override {
+        return false;
+    }
+    bool writeFile(platform::DeviceHandle, const void*, std::uint32_t, std::uint32_t*) override {
+        return false;
+    }
     std::uint32_t lastError() const override { return lastError_; }
     std::string errorText(std::uint32_t code) const override {
         return code == errorCode ? errorMessage : std::string();

@@ -1,0 +1,110 @@
+// Console services on Windows: the console title, _getch and _getche for
+// single keys at the console, plain reads of the next byte when standard
+// input is redirected (as _getch never reads redirected input).
+
+#include <conio.h>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <mutex>
+
+#include "platform/console.h"
+
+namespace platform {
+namespace {
+
+std::mutex captureMutex;
+std::string* captureSink = nullptr;
+
+// Text goes out byte for byte: no line-end translation on either stream, so
+// piped runs read and write exactly what the console means.
+struct BinaryStreams {
+    BinaryStreams() {
+        _setmode(_fileno(stdout), _O_BINARY);
+        _setmode(_fileno(stdin), _O_BINARY);
+    }
+};
+const BinaryStreams binaryStreams;
+
+bool inputIsConsole() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+int readByte() {
+    const int c = std::getchar();
+    return c == EOF ? -1 : c;
+}
+
+}  // namespace
+
+void consoleWrite(const char* data, std::size_t length) {
+    {
+        std::lock_guard<std::mutex> lock(captureMutex);
+        if (captureSink != nullptr) {
+            captureSink->append(data, length);
+            return;
+        }
+    }
+    std::fwrite(data, 1, length, stdout);
+}
+
+void setConsoleCapture(std::string* sink) {
+    std::lock_guard<std::mutex> lock(captureMutex);
+    captureSink = sink;
+}
+
+int readKey(bool echo) {
+    std::fflush(stdout);
+    if (inputIsConsole()) {
+        return echo ? _getche() : _getch();
+    }
+    const int key = readByte();
+    if (key >= 0 && echo) {
+        const char c = static_cast<char>(key);
+        consoleWrite(&c, 1);
+    }
+    return key;
+}
+
+bool readLine(std::string& line, std::size_t maxLength, bool& tooLong) {
+    std::fflush(stdout);
+    line.clear();
+    tooLong = false;
+    bool any = false;
+    for (;;) {
+        const int c = readByte();
+        if (c < 0) return any;
+        any = true;
+        if (c == '\n') {
+            // A console line ends in CR LF; the CR is not part of it.
+            if (!line.empty() && line.back() == '\r' && inputIsConsole()) line.pop_back();
+            return true;
+        }
+        if (line.size() < maxLength) {
+            line.push_back(static_cast<char>(c));
+        } else {
+            tooLong = true;
+        }
+    }
+}
+
+void setConsoleTitle(const char* title) { SetConsoleTitleA(title); }
+
+void ringBell() { consoleWrite("\a", 1); }
+
+void sleepMilliseconds(std::uint64_t milliseconds) {
+    std::fflush(stdout);
+    // Sleep takes a 32-bit count, and INFINITE (all ones) means forever:
+    // long waits go in slices of a day.
+    constexpr std::uint64_t slice = 24ull * 60 * 60 * 1000;
+    while (milliseconds > 0) {
+        const std::uint64_t now = milliseconds < slice ? milliseconds : slice;
+        Sleep(static_cast<DWORD>(now));
+        milliseconds -= now;
+    }
+}
+
+}  // namespace platform
