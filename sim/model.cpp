@@ -44,9 +44,77 @@ void readOptional(const json& j, const char* key, std::optional<T>& value) {
     if (it != j.end() && !it->is_null()) value = it->get<T>();
 }
 
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Disk, id, channel, sectors, model, serial, firmware,
-                                                enclosureId, carrierId, speed3gSupported,
-                                                speed3gEnabled)
+NLOHMANN_JSON_SERIALIZE_ENUM(ExtentRole, {{ExtentRole::Free, "free"},
+                                          {ExtentRole::Assigned, "assigned"},
+                                          {ExtentRole::GlobalSpare, "globalSpare"},
+                                          {ExtentRole::DedicatedSpare, "dedicatedSpare"},
+                                          {ExtentRole::Backup, "backup"},
+                                          {ExtentRole::LatestBackup, "latestBackup"}})
+NLOHMANN_JSON_SERIALIZE_ENUM(ActivityKind, {{ActivityKind::Rebuild, "rebuild"},
+                                            {ActivityKind::Init, "init"},
+                                            {ActivityKind::Sync, "sync"},
+                                            {ActivityKind::Check, "check"},
+                                            {ActivityKind::Migration, "migration"},
+                                            {ActivityKind::Backup, "backup"}})
+
+void to_json(json& j, const Extent& e) {
+    j = json{{"index", e.index}, {"start", e.start},     {"size", e.size},
+             {"role", e.role},   {"arrayId", e.arrayId}, {"backupTime", e.backupTime},
+             {"offline", e.offline}, {"inaccessible", e.inaccessible}};
+    writeOptional(j, "reportedFlags", e.reportedFlags);
+}
+
+void from_json(const json& j, Extent& e) {
+    e = Extent{};
+    readField(j, "index", e.index);
+    readField(j, "start", e.start);
+    readField(j, "size", e.size);
+    readField(j, "role", e.role);
+    readField(j, "arrayId", e.arrayId);
+    readField(j, "backupTime", e.backupTime);
+    readField(j, "offline", e.offline);
+    readField(j, "inaccessible", e.inaccessible);
+    readOptional(j, "reportedFlags", e.reportedFlags);
+}
+
+void to_json(json& j, const Disk& d) {
+    j = json{{"id", d.id},
+             {"channel", d.channel},
+             {"sectors", d.sectors},
+             {"model", d.model},
+             {"serial", d.serial},
+             {"firmware", d.firmware},
+             {"enclosureId", d.enclosureId},
+             {"carrierId", d.carrierId},
+             {"speed3gSupported", d.speed3gSupported},
+             {"speed3gEnabled", d.speed3gEnabled},
+             {"smartFailure", d.smartFailure},
+             {"extents", d.extents}};
+    writeOptional(j, "reportedExtentCount", d.reportedExtentCount);
+}
+
+void from_json(const json& j, Disk& d) {
+    d = Disk{};
+    readField(j, "id", d.id);
+    readField(j, "channel", d.channel);
+    readField(j, "sectors", d.sectors);
+    readField(j, "model", d.model);
+    readField(j, "serial", d.serial);
+    readField(j, "firmware", d.firmware);
+    readField(j, "enclosureId", d.enclosureId);
+    readField(j, "carrierId", d.carrierId);
+    readField(j, "speed3gSupported", d.speed3gSupported);
+    readField(j, "speed3gEnabled", d.speed3gEnabled);
+    readField(j, "smartFailure", d.smartFailure);
+    readField(j, "extents", d.extents);
+    readOptional(j, "reportedExtentCount", d.reportedExtentCount);
+}
+
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Activity, kind, initKind, paused, startTime,
+                                                resumeTime, runningSince, doneBefore, targetDisks,
+                                                targetExtents, targetLevel, subArrayCount,
+                                                parityCount, symmetric, parityShift)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Event, id, severity, description, array, time)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(PciPlace, bus, slot, irql, irqVector,
                                                 vendorDeviceId, subsystemId, resources)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Failures, initialize, discover, discoverPath,
@@ -72,6 +140,7 @@ void to_json(json& j, const Array& a) {
              {"startTime", a.startTime},
              {"resumeTime", a.resumeTime}};
     writeOptional(j, "reportedMemberCount", a.reportedMemberCount);
+    writeOptional(j, "activity", a.activity);
 }
 
 void from_json(const json& j, Array& a) {
@@ -96,6 +165,7 @@ void from_json(const json& j, Array& a) {
     readField(j, "startTime", a.startTime);
     readField(j, "resumeTime", a.resumeTime);
     readOptional(j, "reportedMemberCount", a.reportedMemberCount);
+    readOptional(j, "activity", a.activity);
 }
 
 void to_json(json& j, const ReplyQuirks& q) {
@@ -126,6 +196,7 @@ void to_json(json& j, const Controller& c) {
              {"pci", c.pci},
              {"disks", c.disks},
              {"arrays", c.arrays},
+             {"events", c.events},
              {"quirks", c.quirks}};
 }
 
@@ -146,6 +217,7 @@ void from_json(const json& j, Controller& c) {
     readField(j, "pci", c.pci);
     readField(j, "disks", c.disks);
     readField(j, "arrays", c.arrays);
+    readField(j, "events", c.events);
     readField(j, "quirks", c.quirks);
 }
 
@@ -201,6 +273,19 @@ State demoState() {
     };
     state.controllers.push_back(c);
     return state;
+}
+
+std::uint32_t activityDurationSeconds(const Activity& a) {
+    if (a.kind == ActivityKind::Init && a.initKind == 1) return 10;  // quick: metadata only
+    return 1000;
+}
+
+std::uint32_t activityProgress(const Activity& a, std::uint32_t now) {
+    std::uint64_t done = a.doneBefore;
+    if (!a.paused && now > a.runningSince) {
+        done += static_cast<std::uint64_t>(now - a.runningSince) * 1000 / activityDurationSeconds(a);
+    }
+    return static_cast<std::uint32_t>(done < 1000 ? done : 1000);
 }
 
 std::uint32_t currentTime(const State& state) {

@@ -14,6 +14,25 @@
 
 namespace sim {
 
+// What an extent is used for.
+enum class ExtentRole { Free, Assigned, GlobalSpare, DedicatedSpare, Backup, LatestBackup };
+
+struct Extent {
+    int index = 0;
+    std::uint64_t start = 0;  // sectors
+    std::uint64_t size = 0;   // sectors
+    ExtentRole role = ExtentRole::Free;
+    int arrayId = 255;        // owning array (assigned, dedicated spare, backup); 255: none
+    std::uint32_t backupTime = 0;
+    bool offline = false;     // not functional
+    bool inaccessible = false;
+    // Flags to report instead of the ones the model derives.
+    std::optional<std::uint32_t> reportedFlags;
+};
+
+// Sectors at the start of every disk that hold the controller's metadata.
+constexpr std::uint64_t kReservedSectors = 2048;
+
 struct Disk {
     int id = 0;
     int channel = 0;
@@ -25,6 +44,47 @@ struct Disk {
     int carrierId = 0;
     bool speed3gSupported = true;
     bool speed3gEnabled = true;
+    bool smartFailure = false;
+    // Extents in disk order. Empty on a disk never configured: it then has
+    // one free extent after the reserved area (see normalizeDisk).
+    std::vector<Extent> extents;
+    // An extent count to report instead of the real one.
+    std::optional<int> reportedExtentCount;
+};
+
+// A background activity running (or paused) on an array. Progress runs at a
+// steady rate against the simulation's clock.
+enum class ActivityKind { Rebuild, Init, Sync, Check, Migration, Backup };
+
+struct Activity {
+    ActivityKind kind = ActivityKind::Init;
+    int initKind = 1;              // library code: 1 quick, 2 foreground, 4 background
+    bool paused = false;
+    std::uint32_t startTime = 0;
+    std::uint32_t resumeTime = 0xFFFFFFFFu;  // last resume; all ones: never resumed
+    std::uint32_t runningSince = 0;          // when the current run began
+    std::uint32_t doneBefore = 0;            // tenths of a percent done before runningSince
+    std::vector<int> targetDisks;            // rebuild, backup, migration
+    std::vector<int> targetExtents;          // rebuild, migration (-1: none given)
+    std::uint8_t targetLevel = 0;            // migration, library code
+    int subArrayCount = 0;
+    int parityCount = 0;
+    int symmetric = 0;
+    int parityShift = 0;
+};
+
+// Seconds an activity takes from start to end, and so its rate.
+std::uint32_t activityDurationSeconds(const Activity& activity);
+// Tenths of a percent done at time now.
+std::uint32_t activityProgress(const Activity& activity, std::uint32_t now);
+
+// An event a real controller would report, queued for the event display.
+struct Event {
+    std::uint32_t id = 0;
+    int severity = 1;  // 3 warning, 6 error, other information
+    std::string description;
+    std::string array;
+    std::uint32_t time = 0;
 };
 
 // Library RAID level codes, as the library reports them.
@@ -62,6 +122,7 @@ struct Array {
     // A member count to report instead of the real one (for replies that
     // claim more than their record holds).
     std::optional<int> reportedMemberCount;
+    std::optional<Activity> activity;
 };
 
 struct PciPlace {
@@ -98,6 +159,7 @@ struct Controller {
     PciPlace pci;
     std::vector<Disk> disks;
     std::vector<Array> arrays;
+    std::vector<Event> events;
     ReplyQuirks quirks;
 };
 

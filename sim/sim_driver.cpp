@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "access/driver_protocol.h"
+#include "sim/call_log.h"
 #include "sim/store.h"
 #include "sim/vendor_commands.h"
 
@@ -242,6 +243,7 @@ private:
         });
         if (injected != 0) return fail(injected);
         if (!talo) return fail(platform::kErrorInvalidFunction);
+        recordPassThrough(cdb, dataBuffer, length);
 
         ScsiOutcome outcome;
         auto run = [&](State& state) {

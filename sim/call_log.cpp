@@ -1,0 +1,75 @@
+#include "sim/call_log.h"
+
+#include <map>
+#include <mutex>
+
+namespace sim {
+
+namespace {
+
+struct Log {
+    std::mutex mutex;
+    std::map<std::string, std::vector<std::uint8_t>> last;
+    std::map<std::string, std::size_t> counts;
+    std::vector<PassThroughRecord> passThrough;
+};
+
+Log& log() {
+    static Log instance;
+    return instance;
+}
+
+}  // namespace
+
+void recordLibraryCall(const std::string& operation, const void* record, std::size_t size) {
+    Log& l = log();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    const auto* bytes = static_cast<const std::uint8_t*>(record);
+    l.last[operation] = record != nullptr ? std::vector<std::uint8_t>(bytes, bytes + size)
+                                          : std::vector<std::uint8_t>();
+    ++l.counts[operation];
+}
+
+std::vector<std::uint8_t> lastLibraryCall(const std::string& operation) {
+    Log& l = log();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    auto it = l.last.find(operation);
+    return it != l.last.end() ? it->second : std::vector<std::uint8_t>();
+}
+
+std::size_t libraryCallCount(const std::string& operation) {
+    Log& l = log();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    auto it = l.counts.find(operation);
+    return it != l.counts.end() ? it->second : 0;
+}
+
+void recordPassThrough(const std::uint8_t* cdb, const void* data, std::size_t length) {
+    Log& l = log();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    PassThroughRecord r;
+    r.cdb.assign(cdb, cdb + 16);
+    if (data != nullptr) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        r.data.assign(bytes, bytes + length);
+    }
+    // Keep the log bounded for long runs.
+    if (l.passThrough.size() >= 256) l.passThrough.erase(l.passThrough.begin());
+    l.passThrough.push_back(std::move(r));
+}
+
+std::vector<PassThroughRecord> passThroughLog() {
+    Log& l = log();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    return l.passThrough;
+}
+
+void clearCallLog() {
+    Log& l = log();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    l.last.clear();
+    l.counts.clear();
+    l.passThrough.clear();
+}
+
+}  // namespace sim
