@@ -51,8 +51,9 @@ extern "C" uint32_t HXAPI_CALL hx_getPhyDrvInfo(uint32_t w1, uint32_t, uint32_t,
     return withLibraryController(w1, false, [&](State&, Controller& c) {
         std::vector<const Disk*> disks;
         for (const Disk& d : c.disks) disks.push_back(&d);
-        return fillList(req, buf, size, disks, lib::PhyDrvInfo::kSize, fillPhyDrvInfo,
-                        c.quirks.phyDrvCount, c.quirks.phyDrvFilled);
+        auto fill = [&c](const rec::ByteSpan& r, const Disk& d) { fillPhyDrvInfo(r, c, d); };
+        return fillList(req, buf, size, disks, lib::PhyDrvInfo::kSize, fill, c.quirks.phyDrvCount,
+                        c.quirks.phyDrvFilled);
     });
 }
 

@@ -10,35 +10,7 @@ extern "C" {
 
 // ---- Inventory and status ---------------------------------------------------
 
-uint32_t HXAPI_CALL hx_getRebuildProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_getRedundancyCheckProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_getLogDrvInitProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_getMigrationProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
 // ---- Arrays -----------------------------------------------------------------
-
-uint32_t HXAPI_CALL hx_addHBAArray(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_delDiskArray(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_deleteBackUp(uint32_t, uint32_t, uint32_t, uint16_t) {
-    return kHxStatusNotServed;
-}
 
 uint32_t HXAPI_CALL hx_activateLogDrv(uint32_t, uint32_t, uint32_t, uint16_t) {
     return kHxStatusNotServed;
@@ -47,74 +19,6 @@ uint32_t HXAPI_CALL hx_activateLogDrv(uint32_t, uint32_t, uint32_t, uint16_t) {
 // ---- Background activities --------------------------------------------------
 
 uint32_t HXAPI_CALL hx_startRebuild(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_startHBARebuildExtent(uint32_t, uint32_t, uint32_t, uint8_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_startHBABackup(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_startLogDrvInit(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_startRedundancyCheck(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_migrateHBAArray(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_restartRebuild(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_pauseRebuild(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_resumeRebuild(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_stopRebuild(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_pauseLogDrvInit(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_resumeLogDrvInit(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_stopLogDrvInit(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_pauseRedundancyCheck(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_resumeRedundancyCheck(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_stopRedundancyCheck(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_PauseMigration(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
-}
-
-uint32_t HXAPI_CALL hx_ResumeMigration(uint32_t, uint32_t, uint32_t, const void*) {
     return kHxStatusNotServed;
 }
 

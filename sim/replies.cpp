@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "access/driver_records.h"
+#include "access/array_records.h"
 #include "access/library_records.h"
+#include "sim/array_model.h"
 
 namespace sim {
 
@@ -19,7 +21,7 @@ std::uint8_t memberByte(int id) {
 
 }  // namespace
 
-void fillPhyDrvInfo(const rec::ByteSpan& r, const Disk& d) {
+void fillPhyDrvInfo(const rec::ByteSpan& r, const Controller& c, const Disk& d) {
     using P = lib::PhyDrvInfo;
     r.put<P::DiskId>(static_cast<std::uint16_t>(d.id));
     r.put<P::Channel>(static_cast<std::uint16_t>(d.channel));
@@ -35,13 +37,35 @@ void fillPhyDrvInfo(const rec::ByteSpan& r, const Disk& d) {
     r.putText<P::Firmware>(d.firmware);
     r.put<P::Speed3gSupported>(d.speed3gSupported ? 1 : 0);
     r.put<P::Speed3gEnabled>(d.speed3gEnabled ? 1 : 0);
+    r.put<P::ExtentCount>(static_cast<std::uint8_t>(
+        d.reportedExtentCount.value_or(static_cast<int>(d.extents.size()))));
+    const rec::ByteSpan table = r.sub<P::Extents>();
+    using E = lib::PhyDrvExtent;
+    for (std::size_t i = 0; i < d.extents.size() && i < lib::kMaxExtents; ++i) {
+        const Extent& e = d.extents[i];
+        const rec::ByteSpan x = table.sub(i * E::kSize, E::kSize);
+        x.put<E::Index>(static_cast<std::uint16_t>(e.index));
+        x.put<E::Flags>(reportedExtentFlags(c, d, e));
+        x.put<E::ArrayId>(static_cast<std::uint16_t>(e.arrayId));
+        x.put<E::BackupTime>(e.backupTime);
+        x.put<E::Start>(e.start);
+        x.put<E::Size>(e.size);
+    }
+}
+
+std::uint32_t activityStartTime(const Array& a) {
+    return a.activity ? a.activity->startTime : a.startTime;
+}
+
+std::uint32_t activityResumeTime(const Array& a) {
+    return a.activity ? a.activity->resumeTime : a.resumeTime;
 }
 
 void fillLogDrvInfo(const rec::ByteSpan& r, const Array& a) {
     using L = lib::LogDrvInfo;
     r.put<L::ArrayId>(static_cast<std::uint16_t>(a.id));
     r.put<L::RaidLevel>(a.level);
-    r.put<L::Flags>(a.flags);
+    r.put<L::Flags>(reportedArrayFlags(a));
     r.put<L::CacheMode>(a.cacheMode);
     r.put<L::Sectors>(a.sectors);
     r.put<L::RawSize>(a.rawSectors);
@@ -59,8 +83,8 @@ void fillLogDrvInfo(const rec::ByteSpan& r, const Array& a) {
     r.put<L::Symmetric>(static_cast<std::uint8_t>(a.symmetric));
     r.put<L::ParityShift>(static_cast<std::int16_t>(a.parityShift));
     r.put<L::SubArrayCount>(static_cast<std::uint8_t>(a.subArrayCount));
-    r.put<L::StartTime>(a.startTime);
-    r.put<L::ResumeTime>(a.resumeTime);
+    r.put<L::StartTime>(activityStartTime(a));
+    r.put<L::ResumeTime>(activityResumeTime(a));
     r.put<L::SectorSize>(a.sectorSize);
 }
 
@@ -143,6 +167,42 @@ void fillArrayTableEntry(const rec::ByteSpan& e, const Array& a) {
     for (std::size_t i = 0; i < T::kMaxMembers; ++i) {
         members.putAt<std::uint8_t>(i, i < a.members.size() ? memberByte(a.members[i]) : 0);
     }
+}
+
+void fillArrayStatusReply(const rec::ByteSpan& r, const Array& a, std::uint32_t now) {
+    using S = drv::ArrayStatusReply;
+    std::uint8_t status = 2;  // offline
+    if (a.flags & lib::LOGDRV_COND_CRITICAL) {
+        status = 4;
+    } else if (a.flags & lib::LOGDRV_COND_DEGRADED) {
+        status = 1;
+    } else if (a.flags & lib::LOGDRV_COND_FUNCTIONAL) {
+        status = 0;
+    }
+    r.put<S::Status>(status);
+    r.put<S::Configuration>(0);
+    if (!a.activity) return;
+    std::uint8_t kind = drv::BGA_KIND_NONE;
+    switch (a.activity->kind) {
+        // A backup copies the array as a rebuild does, and reports as one.
+        case ActivityKind::Rebuild:
+        case ActivityKind::Backup: kind = drv::BGA_KIND_REBUILD; break;
+        case ActivityKind::Init:
+            kind = a.activity->initKind == 4 ? drv::BGA_KIND_BACKGROUND_INIT
+                                             : drv::BGA_KIND_FOREGROUND_INIT;
+            break;
+        case ActivityKind::Check: kind = drv::BGA_KIND_CONSISTENCY_CHECK; break;
+        case ActivityKind::Sync: kind = drv::BGA_KIND_SYNCHRONIZATION; break;
+        case ActivityKind::Migration: kind = drv::BGA_KIND_MIGRATION; break;
+    }
+    r.put<S::ActivityKind>(kind);
+    r.put<S::ActivityState>(a.activity->paused ? drv::BGA_STATE_PAUSED : drv::BGA_STATE_RUNNING);
+    r.put<S::Percent>(static_cast<std::uint16_t>(activityProgress(*a.activity, now) / 10));
+}
+
+void fillArrayActivityEntry(const rec::ByteSpan& e, const Array& a) {
+    e.put<drv::ArrayActivityEntry::StartTime>(activityStartTime(a));
+    e.put<drv::ArrayActivityEntry::ResumeTime>(activityResumeTime(a));
 }
 
 void fillControllerPciInfo(const rec::ByteSpan& r, const Controller& c, int port) {

@@ -7,13 +7,19 @@
 
 namespace sim {
 
-void fillPhyDrvInfo(const rec::ByteSpan& record, const Disk& disk);
+void fillPhyDrvInfo(const rec::ByteSpan& record, const Controller& controller, const Disk& disk);
 void fillLogDrvInfo(const rec::ByteSpan& record, const Array& array);
 void fillAdapterInfo(const rec::ByteSpan& record, const Controller& controller);
 void fillAdapterFirmwareInfo(const rec::ByteSpan& record, const Controller& controller);
 
 void fillDiskTableEntry(const rec::ByteSpan& entry, const Disk& disk);
 void fillArrayTableEntry(const rec::ByteSpan& entry, const Array& array);
+void fillArrayStatusReply(const rec::ByteSpan& reply, const Array& array, std::uint32_t now);
+void fillArrayActivityEntry(const rec::ByteSpan& entry, const Array& array);
+
+// Start and last resume time of the array's activity (or those stored).
+std::uint32_t activityStartTime(const Array& array);
+std::uint32_t activityResumeTime(const Array& array);
 void fillControllerPciInfo(const rec::ByteSpan& record, const Controller& controller, int port);
 
 // The driver's level code for an array of the given library level.

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/file_lock.h"
+#include "sim/array_model.h"
 
 namespace sim {
 
@@ -42,11 +43,15 @@ State Store::load(bool mayCreate) {
     }
     std::stringstream text;
     text << in.rdbuf();
+    State state;
     try {
-        return nlohmann::json::parse(text.str()).get<State>();
+        state = nlohmann::json::parse(text.str()).get<State>();
     } catch (const std::exception& e) {
         unusableState(path_, e.what());
     }
+    // What has happened on the controller since the state was last written.
+    settleState(state);
+    return state;
 }
 
 void Store::save(const State& state) {
@@ -63,6 +68,7 @@ void Store::save(const State& state) {
 void Store::modify(const std::function<void(State&)>& f) {
     std::lock_guard<std::mutex> guard(mutex_);
     if (path_.empty()) {
+        settleState(memory_);
         f(memory_);
         return;
     }
@@ -75,6 +81,7 @@ void Store::modify(const std::function<void(State&)>& f) {
 void Store::read(const std::function<void(const State&)>& f) {
     std::lock_guard<std::mutex> guard(mutex_);
     if (path_.empty()) {
+        settleState(memory_);
         f(memory_);
         return;
     }

@@ -1,6 +1,8 @@
 #include "sim/vendor_commands.h"
 
+#include "access/array_records.h"
 #include "access/driver_records.h"
+#include "sim/array_model.h"
 #include "access/record.h"
 #include "sim/replies.h"
 
@@ -13,6 +15,9 @@ constexpr std::uint8_t kOpTable = 0xE1;
 constexpr std::uint8_t kOpInfo = 0xE3;
 constexpr std::uint8_t kAllEntries = 0xFF;
 constexpr std::uint32_t kSlots = 128;
+
+constexpr std::uint8_t kAscInvalidFieldInParameters = 0x26;
+constexpr std::uint8_t kAscSequenceError = 0x2C;
 
 ScsiOutcome good() { return ScsiOutcome{}; }
 ScsiOutcome invalidField() { return checkCondition(kSenseIllegalRequest, kAscInvalidFieldInCdb, 0); }
@@ -41,6 +46,123 @@ ScsiOutcome readTable(const Controller& c, std::uint8_t id, std::uint8_t* data,
     return good();
 }
 
+// How the driver reports a refused request.
+ScsiOutcome outcomeOf(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Ok: return good();
+        case Outcome::NoSuchArray:
+        case Outcome::NoSuchDisk: return invalidField();
+        case Outcome::BadRequest:
+        case Outcome::NoSpace:
+            return checkCondition(kSenseIllegalRequest, kAscInvalidFieldInParameters, 0);
+        case Outcome::Busy:
+        case Outcome::NothingRunning:
+            return checkCondition(kSenseIllegalRequest, kAscSequenceError, 0);
+    }
+    return invalidField();
+}
+
+// The driver's level codes as the library's; code 1 is RAID10 with more
+// than two disks.
+std::uint8_t libraryLevelOf(std::uint8_t driverLevel, std::size_t disks) {
+    switch (driverLevel) {
+        case drv::DRIVER_LEVEL_RAID0: return kLevelRaid0;
+        case drv::DRIVER_LEVEL_RAID1: return disks > 2 ? kLevelRaid10 : kLevelRaid1;
+        case drv::DRIVER_LEVEL_RAID5: return kLevelRaid5;
+        case drv::DRIVER_LEVEL_SPAN: return kLevelSpan;
+        case drv::DRIVER_LEVEL_JBOD: return kLevelJbod;
+        case drv::DRIVER_LEVEL_RAID50: return kLevelRaid50;
+        case drv::DRIVER_LEVEL_RAIDMF: return kLevelRaid6;
+        default: return 0xFF;
+    }
+}
+
+// The block names disks only: each member takes the first free extent of
+// its disk. It carries no sub-array or parity counts, so those take the
+// controller's defaults: two RAID5 sub-arrays, two parity disks.
+ScsiOutcome createFromBlock(State& state, Controller& c, const std::uint8_t* data,
+                            std::uint32_t length) {
+    using B = drv::ArrayCreateBlock;
+    if (data == nullptr || length < B::kSize) return invalidField();
+    const rec::ByteView v(data, B::kSize);
+    CreateSpec spec;
+    const std::size_t disks = v.get<B::DiskCount>();
+    if (disks == 0 || disks > B::kMaxDisks) return outcomeOf(Outcome::BadRequest);
+    spec.level = libraryLevelOf(v.get<B::RaidLevel>(), disks);
+    spec.stripeSectors = v.get<B::StripeSize>();
+    spec.name = v.text<B::Name>();
+    spec.initKind = v.get<B::InitKind>();
+    spec.rounding = v.get<B::RoundingScheme>();
+    spec.fromSize = true;
+    const std::uint32_t sectorSize = v.get<B::SectorSize>();
+    spec.sectorSize = sectorSize == 0 ? 512 : sectorSize;
+    spec.subArrayCount = spec.level == kLevelRaid50 ? 2 : 0;
+    spec.parityCount = spec.level == kLevelRaid6 ? 2 : 0;
+    const rec::ByteView ids = v.sub<B::Disks>();
+    for (std::size_t i = 0; i < disks; ++i) spec.members.push_back(MemberChoice{ids.data()[i], -1});
+    return outcomeOf(createArray(state, c, spec));
+}
+
+ScsiOutcome migrateFromBlock(State& state, Controller& c, int arrayId, const std::uint8_t* data,
+                             std::uint32_t length) {
+    using B = drv::MigrationBlock;
+    if (data == nullptr || length < B::kSize) return invalidField();
+    const rec::ByteView v(data, B::kSize);
+    Array* a = arrayById(c, arrayId);
+    if (a == nullptr) return invalidField();
+    MigrationSpec spec;
+    const std::size_t disks = v.get<B::DiskCount>();
+    if (disks > B::kMaxDisks) return outcomeOf(Outcome::BadRequest);
+    spec.level = libraryLevelOf(v.get<B::RaidLevel>(), a->members.size() + disks);
+    spec.subArrayCount = spec.level == kLevelRaid50 ? 2 : 0;
+    spec.parityCount = spec.level == kLevelRaid6 ? 2 : 0;
+    const rec::ByteView ids = v.sub<B::Disks>();
+    for (std::size_t i = 0; i < disks; ++i) spec.addedMembers.push_back(MemberChoice{ids.data()[i], -1});
+    return outcomeOf(startMigration(state, c, arrayId, spec));
+}
+
+ScsiOutcome arrayCommand(State& state, Controller& c, const std::uint8_t (&cdb)[16],
+                         std::uint8_t* data, std::uint32_t length) {
+    const int arrayId = cdb[15];
+    switch (cdb[1]) {
+        case 0x07: return outcomeOf(deleteArray(state, c, arrayId));
+        case 0x03:
+            switch (cdb[2]) {
+                case 0x01: {
+                    static const int libraryKinds[] = {1, 2, 4};  // quick, foreground, background
+                    if (cdb[3] > drv::INIT_BACKGROUND) return invalidField();
+                    return outcomeOf(startInit(state, c, arrayId, libraryKinds[cdb[3]]));
+                }
+                case 0x02:
+                    if (cdb[3] > drv::SYNC_CHECK) return invalidField();
+                    return outcomeOf(startSync(state, c, arrayId, cdb[3] == drv::SYNC_CHECK));
+                case 0x03: return migrateFromBlock(state, c, arrayId, data, length);
+                default: return invalidField();
+            }
+        case 0x04: {
+            Control action;
+            switch (cdb[2]) {
+                case drv::ACTION_RESTART: action = Control::Restart; break;
+                case drv::ACTION_PAUSE: action = Control::Pause; break;
+                case drv::ACTION_RESUME: action = Control::Resume; break;
+                case drv::ACTION_ABORT: action = Control::Abort; break;
+                default: return invalidField();
+            }
+            return outcomeOf(controlActivity(state, c, arrayId, action));
+        }
+        case 0x06: {
+            const Array* a = arrayById(c, arrayId);
+            if (a == nullptr) return invalidField();
+            if (data == nullptr || length < drv::ArrayStatusReply::kSize) return invalidField();
+            const rec::ByteSpan reply(data, drv::ArrayStatusReply::kSize);
+            reply.clear();
+            fillArrayStatusReply(reply, *a, currentTime(state));
+            return good();
+        }
+        default: return invalidOpcode();
+    }
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> fixedSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) {
@@ -58,15 +180,18 @@ ScsiOutcome checkCondition(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq
 }
 
 bool vendorCommandChangesState(const std::uint8_t (&cdb)[16]) {
-    // Table reads and controller information change nothing.
+    // Table reads, array status and controller information change nothing.
     if (cdb[0] == kOpInfo) return false;
     if (cdb[0] == kOpTable && cdb[1] == 0x02) return false;
+    if (cdb[0] == kOpArray && cdb[1] == 0x06) return false;
     return cdb[0] == kOpArray || cdb[0] == kOpTable || cdb[0] == 0xE2;
 }
 
 ScsiOutcome executeVendorCdb(State& state, int controller, const std::uint8_t (&cdb)[16],
                              std::uint8_t* data, std::uint32_t length) {
-    const Controller& c = state.controllers[static_cast<std::size_t>(controller)];
+    Controller& c = state.controllers[static_cast<std::size_t>(controller)];
+    if (cdb[0] == kOpArray) return arrayCommand(state, c, cdb, data, length);
+    if (cdb[0] == kOpTable && cdb[1] == 0x01) return createFromBlock(state, c, data, length);
     if (cdb[0] == kOpInfo && cdb[1] == 0x05) {
         if (data == nullptr || length < drv::ControllerPciInfo::kSize) return invalidField();
         const rec::ByteSpan reply(data, drv::ControllerPciInfo::kSize);
@@ -82,6 +207,9 @@ ScsiOutcome executeVendorCdb(State& state, int controller, const std::uint8_t (&
             case 0x04:
                 return readTable(c, cdb[3], data, length, drv::ArrayTableEntry::kSize, c.arrays,
                                  findArray, fillArrayTableEntry);
+            case 0x07:
+                return readTable(c, cdb[3], data, length, drv::ArrayActivityEntry::kSize, c.arrays,
+                                 findArray, fillArrayActivityEntry);
             default:
                 return invalidField();
         }
