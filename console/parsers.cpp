@@ -214,6 +214,33 @@ std::uint8_t parseEnableDisable(const char* word) {
     return kParseFailed;
 }
 
+std::int64_t leadingDigitsValue(const char* word) {
+    if (word == nullptr) return 0;
+    const char* p = word;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    // Accumulated as a negative number, whose range is the wider one.
+    constexpr std::int64_t lowest = INT64_MIN;
+    std::int64_t value = 0;
+    bool saturated = false;
+    for (; isDecimalDigit(*p); ++p) {
+        const int digit = *p - '0';
+        if (saturated) continue;
+        if (value < (lowest + digit) / 10) {
+            saturated = true;
+            continue;
+        }
+        value = value * 10 - digit;
+    }
+    if (negative) return saturated ? lowest : value;
+    if (saturated || value == lowest) return INT64_MAX;
+    return -value;
+}
+
 void printInvalidParameters(const char* name) {
     consolePrint(
         "Invalid Parameters, please check and also you can get the help information by typing "

@@ -39,5 +39,11 @@ std::uint8_t parseEnableDisable(const char* word);
 
 void printInvalidParameters(const char* name);
 
+// The leading-digits conversion for numbers no parser checks: optional
+// leading white space, an optional sign, then the decimal digits up to the
+// first other character. No digits (or a null word) gives 0; a value beyond
+// 64 bits saturates. Callers cut the result to the width of their field.
+std::int64_t leadingDigitsValue(const char* word);
+
 // Case-insensitive (ASCII) comparison of two words.
 bool wordEquals(const char* a, const char* b);

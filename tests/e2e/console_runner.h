@@ -38,7 +38,7 @@ std::string runAtPrompt(Mode mode, const std::string& lines, const RunOptions& o
 // True when the console under test is a Windows build (an .exe, run under Wine).
 bool targetIsWindows();
 
-// Reads the state a run left behind.
+// Reads the state a run left behind, as the controller sees it next.
 sim::State stateAfter(const RunResult& run);
 
 }  // namespace e2e
