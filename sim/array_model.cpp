@@ -319,12 +319,12 @@ void settleState(State& state) {
     }
 }
 
-Outcome createArray(State& state, Controller& c, const CreateSpec& spec, int* newId) {
-    const std::size_t n = spec.members.size();
-    const std::uint64_t data = dataMembers(spec.level, n, spec.parityCount, spec.subArrayCount);
-    if (data == 0 || spec.stripeSectors == 0) return Outcome::BadRequest;
-    if (spec.sectorSize != 512 && spec.sectorSize != 1024 && spec.sectorSize != 2048 &&
-        spec.sectorSize != 4096) {
+Outcome createArray(State& state, Controller& c, const NewArray& request, int* newId) {
+    const std::size_t n = request.members.size();
+    const std::uint64_t data = dataMembers(request.level, n, request.parityCount, request.subArrayCount);
+    if (data == 0 || request.stripeSectors == 0) return Outcome::BadRequest;
+    if (request.sectorSize != 512 && request.sectorSize != 1024 && request.sectorSize != 2048 &&
+        request.sectorSize != 4096) {
         return Outcome::BadRequest;
     }
     int id = 0;
@@ -334,25 +334,25 @@ Outcome createArray(State& state, Controller& c, const CreateSpec& spec, int* ne
     // Every member takes the same number of sectors: what the request asks
     // for, or what the smallest extent chosen holds.
     std::uint64_t each = 0;
-    if (spec.fromSize && spec.sizeMb > 0) {
-        const std::uint64_t wanted = spec.sizeMb * 2048;
+    if (request.fromSize && request.sizeMb > 0) {
+        const std::uint64_t wanted = request.sizeMb * 2048;
         each = (wanted + data - 1) / data;
     } else {
         std::uint64_t smallest = ~std::uint64_t{0};
-        for (const MemberChoice& m : spec.members) {
+        for (const MemberChoice& m : request.members) {
             Disk* d = diskById(c, m.disk);
             if (d == nullptr) return Outcome::NoSuchDisk;
-            Extent* e = pickExtent(*d, spec.fromSize ? -1 : m.extent, 1);
+            Extent* e = pickExtent(*d, request.fromSize ? -1 : m.extent, 1);
             if (e == nullptr) return Outcome::NoSpace;
             smallest = std::min(smallest, e->size);
         }
         each = smallest;
     }
-    const std::uint64_t usableSectors = roundDown(each * data, spec.rounding);
+    const std::uint64_t usableSectors = roundDown(each * data, request.rounding);
     if (usableSectors == 0) return Outcome::NoSpace;
 
-    std::vector<MemberChoice> members = spec.members;
-    if (spec.fromSize) {
+    std::vector<MemberChoice> members = request.members;
+    if (request.fromSize) {
         for (MemberChoice& m : members) m.extent = -1;
     }
     std::vector<int> disks;
@@ -361,15 +361,15 @@ Outcome createArray(State& state, Controller& c, const CreateSpec& spec, int* ne
 
     Array a;
     a.id = id;
-    a.level = spec.level;
+    a.level = request.level;
     a.members = disks;
-    a.stripeSectors = spec.stripeSectors;
-    a.name = spec.name.substr(0, 63);
-    a.parityCount = spec.level == kLevelRaid6 ? (spec.parityCount > 0 ? spec.parityCount : 2) : 0;
-    a.symmetric = spec.level == kLevelRaid6 ? spec.symmetric : 0;
-    a.parityShift = spec.level == kLevelRaid6 ? spec.parityShift : 0;
-    a.subArrayCount = spec.level == kLevelRaid50 ? spec.subArrayCount : 0;
-    a.sectorSize = spec.sectorSize;
+    a.stripeSectors = request.stripeSectors;
+    a.name = request.name.substr(0, 63);
+    a.parityCount = request.level == kLevelRaid6 ? (request.parityCount > 0 ? request.parityCount : 2) : 0;
+    a.symmetric = request.level == kLevelRaid6 ? request.symmetric : 0;
+    a.parityShift = request.level == kLevelRaid6 ? request.parityShift : 0;
+    a.subArrayCount = request.level == kLevelRaid50 ? request.subArrayCount : 0;
+    a.sectorSize = request.sectorSize;
     a.rawSectors = each * n;
     a.sectors = usableSectors;
     refreshArrayState(a);
@@ -379,8 +379,8 @@ Outcome createArray(State& state, Controller& c, const CreateSpec& spec, int* ne
               [](const Array& x, const Array& y) { return x.id < y.id; });
     pushEvent(c, kEventArrayCreated, kSeverityInformation, "Array created", id, now);
     if (newId != nullptr) *newId = id;
-    if (spec.initKind != 0) {
-        const int kind = spec.initKind & 4 ? 4 : spec.initKind & 2 ? 2 : 1;
+    if (request.initKind != 0) {
+        const int kind = request.initKind & 4 ? 4 : request.initKind & 2 ? 2 : 1;
         startInit(state, c, id, kind);
     }
     return Outcome::Ok;
@@ -479,30 +479,30 @@ Outcome startBackup(State& state, Controller& c, int arrayId, const std::vector<
     return beginActivity(state, c, *a, act);
 }
 
-Outcome startMigration(State& state, Controller& c, int arrayId, const MigrationSpec& spec) {
+Outcome startMigration(State& state, Controller& c, int arrayId, const MigrationPlan& request) {
     Array* a = arrayById(c, arrayId);
     if (a == nullptr) return Outcome::NoSuchArray;
     if (a->activity) return Outcome::Busy;
     if (a->lostMask != 0) return Outcome::BadRequest;
-    const std::size_t n = a->members.size() + spec.addedMembers.size();
-    if (dataMembers(spec.level, n, spec.parityCount, spec.subArrayCount) == 0) {
+    const std::size_t n = a->members.size() + request.addedMembers.size();
+    if (dataMembers(request.level, n, request.parityCount, request.subArrayCount) == 0) {
         return Outcome::BadRequest;
     }
-    for (const MemberChoice& m : spec.addedMembers) {
+    for (const MemberChoice& m : request.addedMembers) {
         if (std::find(a->members.begin(), a->members.end(), m.disk) != a->members.end()) {
             return Outcome::BadRequest;
         }
     }
     Activity act = newActivity(ActivityKind::Migration, currentTime(state));
-    const Outcome taken = takeMembers(c, spec.addedMembers, memberSize(*a), ExtentRole::Assigned,
+    const Outcome taken = takeMembers(c, request.addedMembers, memberSize(*a), ExtentRole::Assigned,
                                       arrayId, &act.targetDisks);
     if (taken != Outcome::Ok) return taken;
-    for (const MemberChoice& m : spec.addedMembers) act.targetExtents.push_back(m.extent);
-    act.targetLevel = spec.level;
-    act.subArrayCount = spec.subArrayCount;
-    act.parityCount = spec.level == kLevelRaid6 ? (spec.parityCount > 0 ? spec.parityCount : 2) : 0;
-    act.symmetric = spec.symmetric;
-    act.parityShift = spec.parityShift;
+    for (const MemberChoice& m : request.addedMembers) act.targetExtents.push_back(m.extent);
+    act.targetLevel = request.level;
+    act.subArrayCount = request.subArrayCount;
+    act.parityCount = request.level == kLevelRaid6 ? (request.parityCount > 0 ? request.parityCount : 2) : 0;
+    act.symmetric = request.symmetric;
+    act.parityShift = request.parityShift;
     return beginActivity(state, c, *a, act);
 }
 

@@ -20,7 +20,7 @@ struct MemberChoice {
     int extent = -1;  // -1: the controller picks (first free extent that fits)
 };
 
-struct CreateSpec {
+struct NewArray {
     std::uint8_t level = kLevelRaid0;  // library code
     std::uint32_t stripeSectors = 128;
     std::string name;
@@ -40,7 +40,7 @@ struct CreateSpec {
 // extent) and finishes the activities whose time has come.
 void settleState(State& state);
 
-Outcome createArray(State& state, Controller& c, const CreateSpec& spec, int* newId = nullptr);
+Outcome createArray(State& state, Controller& c, const NewArray& request, int* newId = nullptr);
 Outcome deleteArray(State& state, Controller& c, int arrayId);
 Outcome deleteBackup(State& state, Controller& c, int arrayId);
 
@@ -48,7 +48,7 @@ Outcome startInit(State& state, Controller& c, int arrayId, int initKind);
 Outcome startSync(State& state, Controller& c, int arrayId, bool check);
 Outcome startRebuild(State& state, Controller& c, int arrayId, const std::vector<MemberChoice>& targets);
 Outcome startBackup(State& state, Controller& c, int arrayId, const std::vector<int>& disks);
-struct MigrationSpec {
+struct MigrationPlan {
     std::uint8_t level = kLevelRaid0;  // library code
     std::vector<MemberChoice> addedMembers;
     int subArrayCount = 0;
@@ -56,7 +56,7 @@ struct MigrationSpec {
     int symmetric = 0;
     int parityShift = 0;
 };
-Outcome startMigration(State& state, Controller& c, int arrayId, const MigrationSpec& spec);
+Outcome startMigration(State& state, Controller& c, int arrayId, const MigrationPlan& request);
 
 enum class Control { Restart, Pause, Resume, Abort };
 // Controls the array's activity; with a kind given, only an activity of that

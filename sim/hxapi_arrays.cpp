@@ -84,32 +84,32 @@ extern "C" uint32_t HXAPI_CALL hx_addHBAArray(uint32_t w1, uint32_t, uint32_t, c
     using R = lib::ArrayCreateRequest;
     return change("hx_addHBAArray", w1, req, R::kSize,
                   [](State& s, Controller& c, const rec::ByteView& v) {
-                      CreateSpec spec;
-                      spec.level = static_cast<std::uint8_t>(v.get<R::RaidLevel>());
-                      spec.stripeSectors = v.get<R::StripeSize>();
-                      spec.name = v.text<R::Name>();
-                      spec.initKind = v.get<R::InitKind>();
-                      spec.rounding = v.get<R::RoundingScheme>();
-                      spec.fromSize = v.get<R::CreationMethod>() == lib::kCreateFromSize;
-                      spec.sizeMb = spec.fromSize ? v.get<R::SizeMb>() : 0;
-                      const std::uint32_t sectorSize = spec.fromSize ? v.get<R::SectorSize>() : 0;
-                      spec.sectorSize = sectorSize == 0 ? 512 : sectorSize;
-                      spec.parityCount = v.get<R::ParityCount>();
-                      spec.symmetric = v.get<R::Symmetric>();
-                      spec.parityShift = v.get<R::Shift>();
-                      spec.subArrayCount = v.get<R::SubArrayCount>();
+                      NewArray request;
+                      request.level = static_cast<std::uint8_t>(v.get<R::RaidLevel>());
+                      request.stripeSectors = v.get<R::StripeSize>();
+                      request.name = v.text<R::Name>();
+                      request.initKind = v.get<R::InitKind>();
+                      request.rounding = v.get<R::RoundingScheme>();
+                      request.fromSize = v.get<R::CreationMethod>() == lib::kCreateFromSize;
+                      request.sizeMb = request.fromSize ? v.get<R::SizeMb>() : 0;
+                      const std::uint32_t sectorSize = request.fromSize ? v.get<R::SectorSize>() : 0;
+                      request.sectorSize = sectorSize == 0 ? 512 : sectorSize;
+                      request.parityCount = v.get<R::ParityCount>();
+                      request.symmetric = v.get<R::Symmetric>();
+                      request.parityShift = v.get<R::Shift>();
+                      request.subArrayCount = v.get<R::SubArrayCount>();
                       const rec::ByteView members = v.sub<R::Members>();
                       for (std::size_t i = 0; i < v.get<R::MemberCount>(); ++i) {
                           const rec::ByteView m = members.sub(i * lib::ArrayMember::kSize,
                                                               lib::ArrayMember::kSize);
                           MemberChoice choice;
                           choice.disk = static_cast<int>(m.get<lib::ArrayMember::DiskId>());
-                          choice.extent = spec.fromSize
+                          choice.extent = request.fromSize
                                               ? -1
                                               : static_cast<int>(m.get<lib::ArrayMember::ExtentIndex>());
-                          spec.members.push_back(choice);
+                          request.members.push_back(choice);
                       }
-                      return createArray(s, c, spec);
+                      return createArray(s, c, request);
                   });
 }
 
@@ -198,21 +198,21 @@ extern "C" uint32_t HXAPI_CALL hx_migrateHBAArray(uint32_t w1, uint32_t, uint32_
     using M = lib::MigrationMember;
     return change("hx_migrateHBAArray", w1, req, R::kSize,
                   [](State& s, Controller& c, const rec::ByteView& v) {
-                      MigrationSpec spec;
-                      spec.level = static_cast<std::uint8_t>(v.get<R::RaidLevel>());
-                      spec.subArrayCount = v.get<R::SubArrayCount>();
-                      spec.parityCount = v.get<R::ParityCount>();
-                      spec.symmetric = v.get<R::Symmetric>();
-                      spec.parityShift = v.get<R::Shift>();
+                      MigrationPlan request;
+                      request.level = static_cast<std::uint8_t>(v.get<R::RaidLevel>());
+                      request.subArrayCount = v.get<R::SubArrayCount>();
+                      request.parityCount = v.get<R::ParityCount>();
+                      request.symmetric = v.get<R::Symmetric>();
+                      request.parityShift = v.get<R::Shift>();
                       const bool withExtents = v.get<R::DisksOnly>() == 0;
                       const rec::ByteView members = v.sub<R::Members>();
                       for (std::size_t i = 0; i < v.get<R::MemberCount>(); ++i) {
                           const rec::ByteView m = members.sub(i * M::kSize, M::kSize);
-                          spec.addedMembers.push_back(MemberChoice{
+                          request.addedMembers.push_back(MemberChoice{
                               static_cast<int>(m.get<M::DiskId>()),
                               withExtents ? static_cast<int>(m.get<M::ExtentIndex>()) : -1});
                       }
-                      return startMigration(s, c, v.get<R::ArrayId>(), spec);
+                      return startMigration(s, c, v.get<R::ArrayId>(), request);
                   });
 }
 

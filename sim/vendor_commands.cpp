@@ -85,22 +85,22 @@ ScsiOutcome createFromBlock(State& state, Controller& c, const std::uint8_t* dat
     using B = drv::ArrayCreateBlock;
     if (data == nullptr || length < B::kSize) return invalidField();
     const rec::ByteView v(data, B::kSize);
-    CreateSpec spec;
+    NewArray request;
     const std::size_t disks = v.get<B::DiskCount>();
     if (disks == 0 || disks > B::kMaxDisks) return outcomeOf(Outcome::BadRequest);
-    spec.level = libraryLevelOf(v.get<B::RaidLevel>(), disks);
-    spec.stripeSectors = v.get<B::StripeSize>();
-    spec.name = v.text<B::Name>();
-    spec.initKind = v.get<B::InitKind>();
-    spec.rounding = v.get<B::RoundingScheme>();
-    spec.fromSize = true;
+    request.level = libraryLevelOf(v.get<B::RaidLevel>(), disks);
+    request.stripeSectors = v.get<B::StripeSize>();
+    request.name = v.text<B::Name>();
+    request.initKind = v.get<B::InitKind>();
+    request.rounding = v.get<B::RoundingScheme>();
+    request.fromSize = true;
     const std::uint32_t sectorSize = v.get<B::SectorSize>();
-    spec.sectorSize = sectorSize == 0 ? 512 : sectorSize;
-    spec.subArrayCount = spec.level == kLevelRaid50 ? 2 : 0;
-    spec.parityCount = spec.level == kLevelRaid6 ? 2 : 0;
+    request.sectorSize = sectorSize == 0 ? 512 : sectorSize;
+    request.subArrayCount = request.level == kLevelRaid50 ? 2 : 0;
+    request.parityCount = request.level == kLevelRaid6 ? 2 : 0;
     const rec::ByteView ids = v.sub<B::Disks>();
-    for (std::size_t i = 0; i < disks; ++i) spec.members.push_back(MemberChoice{ids.data()[i], -1});
-    return outcomeOf(createArray(state, c, spec));
+    for (std::size_t i = 0; i < disks; ++i) request.members.push_back(MemberChoice{ids.data()[i], -1});
+    return outcomeOf(createArray(state, c, request));
 }
 
 ScsiOutcome migrateFromBlock(State& state, Controller& c, int arrayId, const std::uint8_t* data,
@@ -110,15 +110,15 @@ ScsiOutcome migrateFromBlock(State& state, Controller& c, int arrayId, const std
     const rec::ByteView v(data, B::kSize);
     Array* a = arrayById(c, arrayId);
     if (a == nullptr) return invalidField();
-    MigrationSpec spec;
+    MigrationPlan request;
     const std::size_t disks = v.get<B::DiskCount>();
     if (disks > B::kMaxDisks) return outcomeOf(Outcome::BadRequest);
-    spec.level = libraryLevelOf(v.get<B::RaidLevel>(), a->members.size() + disks);
-    spec.subArrayCount = spec.level == kLevelRaid50 ? 2 : 0;
-    spec.parityCount = spec.level == kLevelRaid6 ? 2 : 0;
+    request.level = libraryLevelOf(v.get<B::RaidLevel>(), a->members.size() + disks);
+    request.subArrayCount = request.level == kLevelRaid50 ? 2 : 0;
+    request.parityCount = request.level == kLevelRaid6 ? 2 : 0;
     const rec::ByteView ids = v.sub<B::Disks>();
-    for (std::size_t i = 0; i < disks; ++i) spec.addedMembers.push_back(MemberChoice{ids.data()[i], -1});
-    return outcomeOf(startMigration(state, c, arrayId, spec));
+    for (std::size_t i = 0; i < disks; ++i) request.addedMembers.push_back(MemberChoice{ids.data()[i], -1});
+    return outcomeOf(startMigration(state, c, arrayId, request));
 }
 
 ScsiOutcome arrayCommand(State& state, Controller& c, const std::uint8_t (&cdb)[16],

@@ -19,8 +19,8 @@ State freshState(std::uint32_t clock = 1000000) {
     return s;
 }
 
-CreateSpec spec(std::uint8_t level, std::vector<int> disks, int parity = 0, int subArrays = 0) {
-    CreateSpec c;
+NewArray createRequest(std::uint8_t level, std::vector<int> disks, int parity = 0, int subArrays = 0) {
+    NewArray c;
     c.level = level;
     c.parityCount = parity;
     c.subArrayCount = subArrays;
@@ -40,26 +40,26 @@ TEST(ArrayModel, FreshDisksHoldOneFreeExtentAfterTheReservedArea) {
 TEST(ArrayModel, CapacityFollowsTheLevel) {
     struct Case {
         const char* name;
-        CreateSpec request;
+        NewArray request;
         std::uint64_t gib;  // 0: refused
     };
     const Case cases[] = {
-        {"RAID0 of 3", spec(kLevelRaid0, {0, 1, 2}), 300},
-        {"SPAN of 2", spec(kLevelSpan, {0, 1}), 200},
-        {"RAID1 of 2", spec(kLevelRaid1, {0, 1}), 100},
-        {"RAID1 of 3", spec(kLevelRaid1, {0, 1, 2}), 0},
-        {"RAID10 of 4", spec(kLevelRaid10, {0, 1, 2, 3}), 200},
-        {"RAID10 of 3", spec(kLevelRaid10, {0, 1, 2}), 0},
-        {"RAID5 of 4", spec(kLevelRaid5, {0, 1, 2, 3}), 300},
-        {"RAID5 of 2", spec(kLevelRaid5, {0, 1}), 0},
-        {"RAID6 of 5, two parity", spec(kLevelRaid6, {0, 1, 2, 3, 4}, 2), 300},
-        {"RAIDMF of 5, three parity", spec(kLevelRaid6, {0, 1, 2, 3, 4}, 3), 200},
-        {"RAIDMF parity not below the disks", spec(kLevelRaid6, {0, 1, 2}, 3), 0},
-        {"RAID50 of 6 in 2", spec(kLevelRaid50, {0, 1, 2, 3, 4, 5}, 0, 2), 400},
-        {"RAID50 of 5", spec(kLevelRaid50, {0, 1, 2, 3, 4}, 0, 1), 0},
-        {"JBOD", spec(kLevelJbod, {0}), 0},
-        {"a disk twice", spec(kLevelRaid0, {0, 0}), 0},
-        {"a disk that does not exist", spec(kLevelRaid0, {0, 9}), 0},
+        {"RAID0 of 3", createRequest(kLevelRaid0, {0, 1, 2}), 300},
+        {"SPAN of 2", createRequest(kLevelSpan, {0, 1}), 200},
+        {"RAID1 of 2", createRequest(kLevelRaid1, {0, 1}), 100},
+        {"RAID1 of 3", createRequest(kLevelRaid1, {0, 1, 2}), 0},
+        {"RAID10 of 4", createRequest(kLevelRaid10, {0, 1, 2, 3}), 200},
+        {"RAID10 of 3", createRequest(kLevelRaid10, {0, 1, 2}), 0},
+        {"RAID5 of 4", createRequest(kLevelRaid5, {0, 1, 2, 3}), 300},
+        {"RAID5 of 2", createRequest(kLevelRaid5, {0, 1}), 0},
+        {"RAID6 of 5, two parity", createRequest(kLevelRaid6, {0, 1, 2, 3, 4}, 2), 300},
+        {"RAIDMF of 5, three parity", createRequest(kLevelRaid6, {0, 1, 2, 3, 4}, 3), 200},
+        {"RAIDMF parity not below the disks", createRequest(kLevelRaid6, {0, 1, 2}, 3), 0},
+        {"RAID50 of 6 in 2", createRequest(kLevelRaid50, {0, 1, 2, 3, 4, 5}, 0, 2), 400},
+        {"RAID50 of 5", createRequest(kLevelRaid50, {0, 1, 2, 3, 4}, 0, 1), 0},
+        {"JBOD", createRequest(kLevelJbod, {0}), 0},
+        {"a disk twice", createRequest(kLevelRaid0, {0, 0}), 0},
+        {"a disk that does not exist", createRequest(kLevelRaid0, {0, 9}), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,7 +82,7 @@ TEST(ArrayModel, CapacityFollowsTheLevel) {
 TEST(ArrayModel, SizedCreationCarvesFreeSpaceAndRoundsDown) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    CreateSpec request = spec(kLevelRaid1, {0, 1});
+    NewArray request = createRequest(kLevelRaid1, {0, 1});
     request.fromSize = true;
     request.sizeMb = 20000;
     request.rounding = 1;  // whole GiB
@@ -118,9 +118,9 @@ TEST(ArrayModel, SizedCreationCarvesFreeSpaceAndRoundsDown) {
 TEST(ArrayModel, ExtentsInUseCannotBeTakenAgain) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, spec(kLevelRaid0, {0})), Outcome::Ok);
-    EXPECT_EQ(createArray(s, c, spec(kLevelRaid0, {0})), Outcome::NoSpace);
-    CreateSpec tooBig = spec(kLevelRaid0, {1});
+    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid0, {0})), Outcome::Ok);
+    EXPECT_EQ(createArray(s, c, createRequest(kLevelRaid0, {0})), Outcome::NoSpace);
+    NewArray tooBig = createRequest(kLevelRaid0, {1});
     tooBig.fromSize = true;
     tooBig.sizeMb = 200 * 1024;
     EXPECT_EQ(createArray(s, c, tooBig), Outcome::NoSpace);
@@ -130,7 +130,7 @@ TEST(ArrayModel, ExtentsInUseCannotBeTakenAgain) {
 TEST(ArrayModel, ActivitiesRunPauseResumeAndFinishWithTheClock) {
     State s = freshState(5000000);
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, spec(kLevelRaid5, {0, 1, 2})), Outcome::Ok);
+    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid5, {0, 1, 2})), Outcome::Ok);
     ASSERT_EQ(startSync(s, c, 0, true), Outcome::Ok);
     EXPECT_EQ(startInit(s, c, 0, 2), Outcome::Busy);
     const Activity& a = *c.arrays[0].activity;
@@ -160,7 +160,7 @@ TEST(ArrayModel, ActivitiesRunPauseResumeAndFinishWithTheClock) {
 TEST(ArrayModel, RebuildReplacesTheMissingMember) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, spec(kLevelRaid1, {0, 1})), Outcome::Ok);
+    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid1, {0, 1})), Outcome::Ok);
     Array& a = c.arrays[0];
     a.members[1] = kMissingMember;  // disk 1 lost; its extent is not free
     EXPECT_EQ(startRebuild(s, c, 0, {MemberChoice{0, -1}}), Outcome::BadRequest);  // a member
@@ -178,7 +178,7 @@ TEST(ArrayModel, RebuildReplacesTheMissingMember) {
 TEST(ArrayModel, AbortedRebuildGivesTheTargetExtentBack) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, spec(kLevelRaid1, {0, 1})), Outcome::Ok);
+    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid1, {0, 1})), Outcome::Ok);
     c.arrays[0].members[1] = kMissingMember;
     ASSERT_EQ(startRebuild(s, c, 0, {MemberChoice{2, -1}}), Outcome::Ok);
     ASSERT_EQ(controlActivity(s, c, 0, Control::Abort), Outcome::Ok);
@@ -190,8 +190,8 @@ TEST(ArrayModel, AbortedRebuildGivesTheTargetExtentBack) {
 TEST(ArrayModel, MigrationAndBackupFinish) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, spec(kLevelRaid0, {0, 1})), Outcome::Ok);
-    MigrationSpec to5;
+    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid0, {0, 1})), Outcome::Ok);
+    MigrationPlan to5;
     to5.level = kLevelRaid5;
     to5.addedMembers = {MemberChoice{2, -1}};
     ASSERT_EQ(startMigration(s, c, 0, to5), Outcome::Ok);
