@@ -295,3 +295,39 @@ TEST(Activities, BackupMarksItsExtentAndDelbpRemovesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Activities, MigrationPromptsReadStandardInputAlsoFromAScript) {
+    const Step made = step(Mode::Library, clockedDemo(),
+                           "ca RAID0 128 \"0 1 2\" \"0 0 0\" \"Wide\" NONE NONE\n");
+    // At the prompt: the answer is the next line of input.
+    Step s = step(Mode::Library, made.state, "bga 0 START MIGRATION RAID50 \"3 4 5\"\n2\n");
+    EXPECT_EQ(s.output, "> Please enter the subArray Count: Migrate started on Array 0 \n> ");
+    ASSERT_TRUE(s.state.controllers[0].arrays[0].activity);
+    EXPECT_EQ(s.state.controllers[0].arrays[0].activity->subArrayCount, 2);
+
+    // From a script, the answers still come from standard input.
+    RunOptions options;
+    options.state = made.state;
+    options.files["grow.txt"] = "bga 0 START MIGRATION RAIDMF \"3\"\n";
+    const auto run = runConsole("yscript grow.txt\n2\n0\n-1\nq\n", options);
+    EXPECT_NE(run.output.find("> > bga 0 START MIGRATION RAIDMF 3 \n"
+                              "Please enter the parity count: Please enter the symmetric: "
+                              "Please enter the shift: Migrate started on Array 0 \n> "),
+              std::string::npos)
+        << run.output;
+
+    // An answer that is not a number, or no answer at all, sends nothing.
+    s = step(Mode::Library, made.state, "bga 0 START MIGRATION RAID50 \"3 4 5\"\nx2\n");
+    EXPECT_EQ(s.output, "> Please enter the subArray Count: Invalid number 'x2' entered.\n> ");
+    EXPECT_FALSE(s.state.controllers[0].arrays[0].activity);
+    options.files.clear();
+    const auto ended = runConsole("ybga 0 START MIGRATION RAID50 \"3 4 5\"\n", options);
+    EXPECT_EQ(ended.exitCode, 0);
+    EXPECT_NE(ended.output.find("Please enter the subArray Count: Invalid number '' entered.\n> "),
+              std::string::npos)
+        << ended.output;
+}
+
+}  // namespace
