@@ -1,8 +1,7 @@
 // Operations the simulated library does not serve yet. Each one fails with a
 // non-zero status (kHxStatusNotServed) and leaves its buffers untouched, so a
-// command that calls one sees a library that refuses the request. Start-up and
-// shut-down (hx_initialize, hx_discover, hx_getNumberOfHBA, hx_getDiscoverPath,
-// hx_finalize) are defined elsewhere in the simulated library.
+// command that calls one sees a library that refuses the request. The served
+// ones live in the other hxapi_*.cpp files of this folder.
 
 #include "access/hxapi.h"
 
