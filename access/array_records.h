@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "access/driver_protocol.h"
 #include "access/record.h"
 
 namespace lib {
@@ -257,6 +258,7 @@ struct ArrayActivityEntry {
 };
 static_assert(rec::checkLayout<ArrayActivityEntry, ArrayActivityEntry::StartTime,
                                ArrayActivityEntry::ResumeTime>());
+static_assert(ArrayActivityEntry::kSize == kArrayActivityEntrySize);
 
 // Activity actions of controlActivity, kinds of startInitialization and
 // startSynchronization.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "access/driver_protocol.h"
 #include "platform/device_access.h"
 
 class DriverDevice {
@@ -76,14 +77,6 @@ public:
     std::int32_t portNumber = 0;
     std::uint8_t targetId = 0;
 };
-
-// Record sizes of the all-entries table reads (one record, and 128 of them
-// when the id is 0xFF).
-constexpr std::uint8_t kAllEntries = 0xFF;
-constexpr std::uint32_t kMaxSlots = 128;
-constexpr std::uint32_t kDiskTableEntrySize = 112;
-constexpr std::uint32_t kArrayTableEntrySize = 120;
-constexpr std::uint32_t kArrayActivityEntrySize = 144;
 
 // Prints the SCSI status of a completed pass-through block and its sense
 // data (block: the 80-byte request block as returned).

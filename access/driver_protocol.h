@@ -102,7 +102,21 @@ static_assert(rec::checkLayout<PassThroughBlock, PassThroughBlock::Length,
 static_assert(PassThroughBlock::Cdb::offset + PassThroughBlock::Cdb::width ==
               PassThroughBlock::kScsiPassThroughDirectSize);
 
+// Opcodes of the vendor command families.
+constexpr std::uint8_t kOpArray = 0xE0;       // one array; its id in CDB byte 15
+constexpr std::uint8_t kOpTable = 0xE1;       // table reads and disk-level control
+constexpr std::uint8_t kOpDisk = 0xE2;        // sector access and error simulation
+constexpr std::uint8_t kOpController = 0xE3;  // controller information
+
 constexpr std::uint8_t kScsiStatusGood = 0x00;
 constexpr std::uint8_t kScsiStatusCheckCondition = 0x02;
 
 }  // namespace drv
+
+// Record sizes of the all-entries table reads (one record, and 128 of them
+// when the id is 0xFF).
+constexpr std::uint8_t kAllEntries = 0xFF;
+constexpr std::uint32_t kMaxSlots = 128;
+constexpr std::uint32_t kDiskTableEntrySize = 112;
+constexpr std::uint32_t kArrayTableEntrySize = 120;
+constexpr std::uint32_t kArrayActivityEntrySize = 144;

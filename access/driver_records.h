@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "access/driver_protocol.h"
 #include "access/record.h"
 
 namespace drv {
@@ -25,6 +26,8 @@ struct DiskTableEntry {
 static_assert(rec::checkLayout<DiskTableEntry, DiskTableEntry::Flags, DiskTableEntry::Channel,
                                DiskTableEntry::Sectors, DiskTableEntry::Model,
                                DiskTableEntry::Serial, DiskTableEntry::Firmware>());
+
+static_assert(DiskTableEntry::kSize == kDiskTableEntrySize);
 
 constexpr std::uint8_t DISK_SLOT_PRESENT = 0x1;
 constexpr std::uint8_t ARRAY_SLOT_PRESENT = 0x1;
@@ -50,6 +53,8 @@ static_assert(rec::checkLayout<ArrayTableEntry, ArrayTableEntry::Flags,
                                ArrayTableEntry::Lookahead, ArrayTableEntry::WriteMode,
                                ArrayTableEntry::Sectors, ArrayTableEntry::Name,
                                ArrayTableEntry::Members>());
+
+static_assert(ArrayTableEntry::kSize == kArrayTableEntrySize);
 
 // Driver RAID level codes.
 constexpr std::uint8_t DRIVER_LEVEL_RAID0 = 0;

@@ -1,20 +1,19 @@
 #include "sim/vendor_commands.h"
 
 #include "access/array_records.h"
+#include "access/driver_protocol.h"
 #include "access/driver_records.h"
-#include "sim/array_model.h"
 #include "access/record.h"
+#include "sim/array_model.h"
 #include "sim/replies.h"
 
 namespace sim {
 
 namespace {
 
-constexpr std::uint8_t kOpArray = 0xE0;
-constexpr std::uint8_t kOpTable = 0xE1;
-constexpr std::uint8_t kOpInfo = 0xE3;
-constexpr std::uint8_t kAllEntries = 0xFF;
-constexpr std::uint32_t kSlots = 128;
+using drv::kOpArray;
+using drv::kOpDisk;
+using drv::kOpTable;
 
 constexpr std::uint8_t kAscInvalidFieldInParameters = 0x26;
 constexpr std::uint8_t kAscSequenceError = 0x2C;
@@ -29,7 +28,7 @@ template <typename Item, typename Find, typename Fill>
 ScsiOutcome readTable(const Controller& c, std::uint8_t id, std::uint8_t* data,
                       std::uint32_t length, std::size_t entrySize, const std::vector<Item>& items,
                       Find find, Fill fill) {
-    const std::size_t needed = id == kAllEntries ? kSlots * entrySize : entrySize;
+    const std::size_t needed = id == kAllEntries ? kMaxSlots * entrySize : entrySize;
     if (data == nullptr || length < needed) return invalidField();
     const rec::ByteSpan table(data, needed);
     table.clear();
@@ -40,7 +39,7 @@ ScsiOutcome readTable(const Controller& c, std::uint8_t id, std::uint8_t* data,
         return good();
     }
     for (const Item& item : items) {
-        if (item.id < 0 || static_cast<std::uint32_t>(item.id) >= kSlots) continue;
+        if (item.id < 0 || static_cast<std::uint32_t>(item.id) >= kMaxSlots) continue;
         fill(table.sub(static_cast<std::size_t>(item.id) * entrySize, entrySize), item);
     }
     return good();
@@ -181,10 +180,10 @@ ScsiOutcome checkCondition(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq
 
 bool vendorCommandChangesState(const std::uint8_t (&cdb)[16]) {
     // Table reads, array status and controller information change nothing.
-    if (cdb[0] == kOpInfo) return false;
+    if (cdb[0] == drv::kOpController) return false;
     if (cdb[0] == kOpTable && cdb[1] == 0x02) return false;
     if (cdb[0] == kOpArray && cdb[1] == 0x06) return false;
-    return cdb[0] == kOpArray || cdb[0] == kOpTable || cdb[0] == 0xE2;
+    return cdb[0] == kOpArray || cdb[0] == kOpTable || cdb[0] == kOpDisk;
 }
 
 ScsiOutcome executeVendorCdb(State& state, int controller, const std::uint8_t (&cdb)[16],
@@ -192,7 +191,7 @@ ScsiOutcome executeVendorCdb(State& state, int controller, const std::uint8_t (&
     Controller& c = state.controllers[static_cast<std::size_t>(controller)];
     if (cdb[0] == kOpArray) return arrayCommand(state, c, cdb, data, length);
     if (cdb[0] == kOpTable && cdb[1] == 0x01) return createFromBlock(state, c, data, length);
-    if (cdb[0] == kOpInfo && cdb[1] == 0x05) {
+    if (cdb[0] == drv::kOpController && cdb[1] == 0x05) {
         if (data == nullptr || length < drv::ControllerPciInfo::kSize) return invalidField();
         const rec::ByteSpan reply(data, drv::ControllerPciInfo::kSize);
         reply.clear();
