@@ -8,16 +8,13 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <mutex>
 #include <thread>
 
 #include "platform/console.h"
+#include "platform/console_input.h"
 
 namespace platform {
 namespace {
-
-std::mutex captureMutex;
-std::string* captureSink = nullptr;
 
 // Terminal settings saved while a key is being read in raw mode. A signal that
 // ends the process during the read restores them first.
@@ -65,7 +62,9 @@ private:
     void (*previousHup_)(int) = SIG_DFL;
 };
 
-int readByte() {
+}  // namespace
+
+int readInputByte() {
     for (;;) {
         const int c = std::getchar();
         if (c != EOF) return c;
@@ -77,32 +76,16 @@ int readByte() {
     }
 }
 
-}  // namespace
-
-void consoleWrite(const char* data, std::size_t length) {
-    {
-        std::lock_guard<std::mutex> lock(captureMutex);
-        if (captureSink != nullptr) {
-            captureSink->append(data, length);
-            return;
-        }
-    }
-    std::fwrite(data, 1, length, stdout);
-}
-
-void setConsoleCapture(std::string* sink) {
-    std::lock_guard<std::mutex> lock(captureMutex);
-    captureSink = sink;
-}
+bool inputLinesEndInCarriageReturn() { return false; }
 
 int readKey(bool echo) {
     std::fflush(stdout);
     int key;
     if (isatty(STDIN_FILENO)) {
         RawTerminal raw;
-        key = readByte();
+        key = readInputByte();
     } else {
-        key = readByte();
+        key = readInputByte();
     }
     if (key >= 0 && echo) {
         const char c = static_cast<char>(key);
@@ -111,31 +94,11 @@ int readKey(bool echo) {
     return key;
 }
 
-bool readLine(std::string& line, std::size_t maxLength, bool& tooLong) {
-    std::fflush(stdout);
-    line.clear();
-    tooLong = false;
-    bool any = false;
-    for (;;) {
-        const int c = readByte();
-        if (c < 0) return any;
-        any = true;
-        if (c == '\n') return true;
-        if (line.size() < maxLength) {
-            line.push_back(static_cast<char>(c));
-        } else {
-            tooLong = true;
-        }
-    }
-}
-
 void setConsoleTitle(const char* title) {
     if (isatty(STDOUT_FILENO)) {
         std::fprintf(stdout, "\033]0;%s\007", title);
     }
 }
-
-void ringBell() { consoleWrite("\a", 1); }
 
 void sleepMilliseconds(std::uint64_t milliseconds) {
     std::fflush(stdout);

@@ -8,15 +8,12 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <mutex>
 
 #include "platform/console.h"
+#include "platform/console_input.h"
 
 namespace platform {
 namespace {
-
-std::mutex captureMutex;
-std::string* captureSink = nullptr;
 
 // Text goes out byte for byte: no line-end translation on either stream, so
 // piped runs read and write exactly what the console means.
@@ -33,35 +30,22 @@ bool inputIsConsole() {
     return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
 
-int readByte() {
+}  // namespace
+
+int readInputByte() {
     const int c = std::getchar();
     return c == EOF ? -1 : c;
 }
 
-}  // namespace
-
-void consoleWrite(const char* data, std::size_t length) {
-    {
-        std::lock_guard<std::mutex> lock(captureMutex);
-        if (captureSink != nullptr) {
-            captureSink->append(data, length);
-            return;
-        }
-    }
-    std::fwrite(data, 1, length, stdout);
-}
-
-void setConsoleCapture(std::string* sink) {
-    std::lock_guard<std::mutex> lock(captureMutex);
-    captureSink = sink;
-}
+// A console line ends in CR LF; the CR is not part of it.
+bool inputLinesEndInCarriageReturn() { return inputIsConsole(); }
 
 int readKey(bool echo) {
     std::fflush(stdout);
     if (inputIsConsole()) {
         return echo ? _getche() : _getch();
     }
-    const int key = readByte();
+    const int key = readInputByte();
     if (key >= 0 && echo) {
         const char c = static_cast<char>(key);
         consoleWrite(&c, 1);
@@ -69,31 +53,7 @@ int readKey(bool echo) {
     return key;
 }
 
-bool readLine(std::string& line, std::size_t maxLength, bool& tooLong) {
-    std::fflush(stdout);
-    line.clear();
-    tooLong = false;
-    bool any = false;
-    for (;;) {
-        const int c = readByte();
-        if (c < 0) return any;
-        any = true;
-        if (c == '\n') {
-            // A console line ends in CR LF; the CR is not part of it.
-            if (!line.empty() && line.back() == '\r' && inputIsConsole()) line.pop_back();
-            return true;
-        }
-        if (line.size() < maxLength) {
-            line.push_back(static_cast<char>(c));
-        } else {
-            tooLong = true;
-        }
-    }
-}
-
 void setConsoleTitle(const char* title) { SetConsoleTitleA(title); }
-
-void ringBell() { consoleWrite("\a", 1); }
 
 void sleepMilliseconds(std::uint64_t milliseconds) {
     std::fflush(stdout);
