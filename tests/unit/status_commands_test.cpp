@@ -24,6 +24,7 @@
 #include "commands/extents.h"
 #include "console/shell.h"
 #include "console_capture.h"
+#include "fake_device_access.h"
 #include "platform/device_access.h"
 
 namespace {
@@ -415,18 +416,13 @@ TEST(ArrayStatusTimes, StartAndResumeLines) {
 // A driver that answers the array status (E0 06, array id in byte 15) and
 // the array activity entry (E1 02 07 <id>) with the bytes set here, or ends
 // either with a check condition without sense data.
-class StatusDevices : public platform::DeviceAccess {
+class StatusDevices : public FakeDeviceAccess {
 public:
     Bytes status = Bytes(8, 0);
     Bytes activity = Bytes(144, 0);
     bool statusFails = false;
     bool activityFails = false;
     std::vector<std::array<std::uint8_t, 16>> cdbs;
-
-    platform::DeviceHandle createFile(const char*, std::uint32_t, std::uint32_t, std::uint32_t,
-                                      std::uint32_t) override {
-        return reinterpret_cast<platform::DeviceHandle>(static_cast<std::intptr_t>(0x100));
-    }
 
     bool deviceIoControl(platform::DeviceHandle, std::uint32_t controlCode, void* input,
                          std::uint32_t inputLength, void* output, std::uint32_t outputLength,
@@ -462,19 +458,6 @@ public:
         return true;
     }
 
-    bool closeHandle(platform::DeviceHandle) override { return true; }
-    bool setFilePointer(platform::DeviceHandle, std::int64_t, std::uint32_t,
-                        std::int64_t*) override {
-        return false;
-    }
-    bool readFile(platform::DeviceHandle, void*, std::uint32_t, std::uint32_t*) override {
-        return false;
-    }
-    bool writeFile(platform::DeviceHandle, const void*, std::uint32_t, std::uint32_t*) override {
-        return false;
-    }
-    std::uint32_t lastError() const override { return 0; }
-    std::string errorText(std::uint32_t) const override { return std::string(); }
 };
 
 class StatusCommands : public testing::Test {

@@ -20,6 +20,7 @@
 #include "access/driver_protocol.h"
 #include "access/record.h"
 #include "console_capture.h"
+#include "fake_device_access.h"
 #include "platform/device_access.h"
 
 namespace {
@@ -29,7 +30,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A device layer that records every control request and answers as told,
 // without touching the data buffer.
-class RecordingDevices : public platform::DeviceAccess {
+class RecordingDevices : public FakeDeviceAccess {
 public:
     struct Call {
         std::uint32_t code = 0;
@@ -51,11 +52,6 @@ public:
     Bytes sense;
 
     std::vector<Call> calls;
-
-    platform::DeviceHandle createFile(const char*, std::uint32_t, std::uint32_t, std::uint32_t,
-                                      std::uint32_t) override {
-        return reinterpret_cast<platform::DeviceHandle>(static_cast<std::intptr_t>(0x100));
-    }
 
     bool deviceIoControl(platform::DeviceHandle, std::uint32_t controlCode, void* input,
                          std::uint32_t inputLength, void* output, std::uint32_t outputLength,
@@ -89,17 +85,6 @@ public:
         return true;
     }
 
-    bool closeHandle(platform::DeviceHandle) override { return true; }
-    bool setFilePointer(platform::DeviceHandle, std::int64_t, std::uint32_t,
-                        std::int64_t*) override {
-        return false;
-    }
-    bool readFile(platform::DeviceHandle, void*, std::uint32_t, std::uint32_t*) override {
-        return false;
-    }
-    bool writeFile(platform::DeviceHandle, const void*, std::uint32_t, std::uint32_t*) override {
-        return false;
-    }
     std::uint32_t lastError() const override { return lastError_; }
     std::string errorText(std::uint32_t code) const override {
         return code == errorCode ? errorMessage : std::string();
