@@ -4,17 +4,18 @@
 
 namespace platform {
 
-// Chosen per platform at link time.
-DeviceAccess& selectedDeviceAccess();
-
 namespace {
+std::atomic<DeviceAccess*> installed{nullptr};
 std::atomic<DeviceAccess*> overridden{nullptr};
 }  // namespace
 
 DeviceAccess& deviceAccess() {
-    DeviceAccess* access = overridden.load();
-    return access != nullptr ? *access : selectedDeviceAccess();
+    if (DeviceAccess* access = overridden.load()) return *access;
+    if (DeviceAccess* access = installed.load()) return *access;
+    return systemDeviceAccess();
 }
+
+void installDeviceAccess(DeviceAccess* access) { installed.store(access); }
 
 void overrideDeviceAccess(DeviceAccess* access) { overridden.store(access); }
 

@@ -76,13 +76,25 @@ public:
     virtual std::string errorText(std::uint32_t code) const = 0;
 };
 
-// The device layer in use: the simulated controller's driver when the
-// simulator is selected (always, on systems without the real driver), else
-// the operating system's devices.
+// The device layer in use: the one the program installed (see
+// installDeviceAccess), else the operating system's devices. A test's
+// override (overrideDeviceAccess) comes before both.
 DeviceAccess& deviceAccess();
 
+// The operating system's own storage devices. Where the system has no
+// controller driver (POSIX), every open fails with kErrorFileNotFound.
+DeviceAccess& systemDeviceAccess();
+
+// True where systemDeviceAccess() can reach a real controller driver.
+bool systemHasControllerDriver();
+
+// The program's choice of device layer, made once at start-up by whatever
+// composes the program (the console chooses between the simulated
+// controller and the system's devices). Null returns to the system's.
+void installDeviceAccess(DeviceAccess* access);
+
 // While set, deviceAccess() returns this one instead; null restores the
-// choice of the build. For tests that look at what goes to a device.
+// installed choice. For tests that look at what goes to a device.
 void overrideDeviceAccess(DeviceAccess* access);
 
 }  // namespace platform

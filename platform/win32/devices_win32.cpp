@@ -1,6 +1,6 @@
 // Storage devices on Windows: CreateFileA, DeviceIoControl with the SCSI
 // miniport and pass-through requests, raw reads and writes, and system error
-// texts. With TALO_SIM set the simulated controller answers instead.
+// texts.
 
 #include <windows.h>
 #include <winioctl.h>
@@ -12,7 +12,6 @@
 
 #include "access/driver_protocol.h"
 #include "platform/device_access.h"
-#include "sim/sim_driver.h"
 
 // Our copies of the Windows values and layouts must be the SDK's.
 static_assert(platform::kGenericRead == GENERIC_READ);
@@ -185,11 +184,11 @@ private:
 
 }  // namespace
 
-DeviceAccess& selectedDeviceAccess() {
+DeviceAccess& systemDeviceAccess() {
     static Win32Devices system;
-    const char* simulator = std::getenv("TALO_SIM");
-    if (simulator != nullptr && *simulator != '\0') return sim::simulatedDeviceAccess();
     return system;
 }
+
+bool systemHasControllerDriver() { return true; }
 
 }  // namespace platform

@@ -1,0 +1,8 @@
+#pragma once
+// Where the console's device layer comes from: the simulated controller's
+// driver, or the operating system's storage devices.
+
+// Installs the simulated driver where the system has no controller driver
+// or TALO_SIM names a simulator state, and otherwise leaves the system's
+// devices in place. Called once, before anything opens a device.
+void installChosenDevices();
