@@ -13,7 +13,7 @@
 #include "access/hxapi.h"
 #include "console/context.h"
 #include "console/parsers.h"
-#include "console/shell.h"
+#include "console/words.h"
 #include "platform/console.h"
 
 namespace {

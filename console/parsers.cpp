@@ -1,6 +1,6 @@
 #include "console/parsers.h"
 
-#include "console/shell.h"
+#include "console/words.h"
 #include "platform/console.h"
 
 namespace {

@@ -4,19 +4,12 @@
 
 #include <cstdint>
 
-class ControllerDevice;
+#include "console/words.h"
 
-constexpr int MAX_WORDS = 20;
 // Line buffer size: at most 1023 characters and the terminating NUL.
 constexpr int kLineBufferSize = 1024;
 // How deep scripts may run other scripts.
 constexpr int kMaxScriptNesting = 32;
-
-// A command: the address of currentController, the word count and the word
-// vector (MAX_WORDS entries, null past the count, word 0 lowered). Returns
-// non-zero to go on, 0 to leave the shell (or the script).
-using CommandHandler = std::int32_t (*)(ControllerDevice** currentController, std::int32_t count,
-                                        char** words);
 
 struct CommandEntry {
     const char* name;
@@ -26,10 +19,6 @@ struct CommandEntry {
 // Every command of the console, in one table.
 extern const CommandEntry commandEntries[];
 extern const int commandEntryCount;
-
-// Splits line in place into at most MAX_WORDS words: blanks separate, "..."
-// and (...) group, # starts a comment.
-void splitWords(char* line, std::int32_t* count, char** words);
 
 // Splits and runs one line; returns the handler's result, or 1 when there is
 // nothing to run or the command is unknown. With echo, the words are shown
