@@ -11,6 +11,7 @@ struct Log {
     std::mutex mutex;
     std::map<std::string, std::vector<std::uint8_t>> last;
     std::map<std::string, std::size_t> counts;
+    std::vector<LibraryCallRecord> calls;
     std::vector<PassThroughRecord> passThrough;
 };
 
@@ -28,6 +29,22 @@ void recordLibraryCall(const std::string& operation, const void* record, std::si
     l.last[operation] = record != nullptr ? std::vector<std::uint8_t>(bytes, bytes + size)
                                           : std::vector<std::uint8_t>();
     ++l.counts[operation];
+    // Keep the log bounded for long runs.
+    if (l.calls.size() >= 256) l.calls.erase(l.calls.begin());
+    l.calls.push_back(LibraryCallRecord{operation, l.last[operation]});
+}
+
+void noteScalarCall(const std::string& operation, std::uint32_t value) {
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                   static_cast<std::uint8_t>(value >> 16),
+                                   static_cast<std::uint8_t>(value >> 24)};
+    recordLibraryCall(operation, bytes, sizeof bytes);
+}
+
+std::vector<LibraryCallRecord> libraryCallLog() {
+    Log& l = log();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    return l.calls;
 }
 
 std::vector<std::uint8_t> lastLibraryCall(const std::string& operation) {
@@ -69,6 +86,7 @@ void clearCallLog() {
     std::lock_guard<std::mutex> lock(l.mutex);
     l.last.clear();
     l.counts.clear();
+    l.calls.clear();
     l.passThrough.clear();
 }
 

@@ -36,9 +36,9 @@ std::uint32_t statusOf(Outcome outcome) {
 // Runs a change on controller w1, after noting the record it was handed.
 std::uint32_t change(const char* operation, std::uint32_t w1, const void* record, std::size_t size,
                      const std::function<Outcome(State&, Controller&, const rec::ByteView&)>& f) {
+    recordLibraryCall(operation, record, size);
     if (!libraryInitialized()) return kHxStatusNotInitialized;
     if (record == nullptr) return kHxStatusInvalidArgument;
-    recordLibraryCall(operation, record, size);
     const rec::ByteView view(record, size);
     return withLibraryController(w1, true, [&](State& state, Controller& c) {
         return statusOf(f(state, c, view));
@@ -56,8 +56,9 @@ std::uint32_t control(const char* operation, std::uint32_t w1, const void* ref, 
 // A progress reply: state and percent of the array's activity of the kinds
 // asked for, or idle (state 2) when none runs.
 template <typename Progress>
-std::uint32_t progress(std::uint32_t w1, void* req, void* buf, std::uint32_t size,
-                       std::initializer_list<ActivityKind> kinds) {
+std::uint32_t progress(const char* operation, std::uint32_t w1, void* req, void* buf,
+                       std::uint32_t size, std::initializer_list<ActivityKind> kinds) {
+    recordLibraryCall(operation, req, req != nullptr ? lib::InfoRequest::kSize : 0);
     if (req == nullptr || buf == nullptr) return kHxStatusInvalidArgument;
     return withLibraryController(w1, false, [&](State& state, Controller& c) -> std::uint32_t {
         const auto id = rec::ByteView(req, lib::InfoRequest::kSize).get<lib::InfoRequest::FirstId>();
@@ -262,19 +263,19 @@ extern "C" uint32_t HXAPI_CALL hx_ResumeMigration(uint32_t w1, uint32_t, uint32_
 
 extern "C" uint32_t HXAPI_CALL hx_getRebuildProgress(uint32_t w1, uint32_t, uint32_t, void* req,
                                                      void* buf, uint32_t size) {
-    return progress<lib::RebuildProgress>(w1, req, buf, size,
+    return progress<lib::RebuildProgress>("hx_getRebuildProgress", w1, req, buf, size,
                                           {ActivityKind::Rebuild, ActivityKind::Backup});
 }
 extern "C" uint32_t HXAPI_CALL hx_getRedundancyCheckProgress(uint32_t w1, uint32_t, uint32_t,
                                                              void* req, void* buf, uint32_t size) {
-    return progress<lib::RedundancyCheckProgress>(w1, req, buf, size,
+    return progress<lib::RedundancyCheckProgress>("hx_getRedundancyCheckProgress", w1, req, buf, size,
                                                   {ActivityKind::Sync, ActivityKind::Check});
 }
 extern "C" uint32_t HXAPI_CALL hx_getLogDrvInitProgress(uint32_t w1, uint32_t, uint32_t, void* req,
                                                         void* buf, uint32_t size) {
-    return progress<lib::LogDrvInitProgress>(w1, req, buf, size, {ActivityKind::Init});
+    return progress<lib::LogDrvInitProgress>("hx_getLogDrvInitProgress", w1, req, buf, size, {ActivityKind::Init});
 }
 extern "C" uint32_t HXAPI_CALL hx_getMigrationProgress(uint32_t w1, uint32_t, uint32_t, void* req,
                                                        void* buf, uint32_t size) {
-    return progress<lib::MigrationProgress>(w1, req, buf, size, {ActivityKind::Migration});
+    return progress<lib::MigrationProgress>("hx_getMigrationProgress", w1, req, buf, size, {ActivityKind::Migration});
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "access/library_records.h"
+#include "sim/call_log.h"
 #include "sim/hxapi_library.h"
 #include "sim/replies.h"
 
@@ -48,6 +49,7 @@ std::uint32_t fillList(void* req, void* buf, std::uint32_t size, std::vector<con
 
 extern "C" uint32_t HXAPI_CALL hx_getPhyDrvInfo(uint32_t w1, uint32_t, uint32_t, void* req,
                                                 void* buf, uint32_t size) {
+    recordLibraryCall("hx_getPhyDrvInfo", req, req != nullptr ? lib::InfoRequest::kSize : 0);
     return withLibraryController(w1, false, [&](State&, Controller& c) {
         std::vector<const Disk*> disks;
         for (const Disk& d : c.disks) disks.push_back(&d);
@@ -59,6 +61,7 @@ extern "C" uint32_t HXAPI_CALL hx_getPhyDrvInfo(uint32_t w1, uint32_t, uint32_t,
 
 extern "C" uint32_t HXAPI_CALL hx_getLogDrvInfo(uint32_t w1, uint32_t, uint32_t, void* req,
                                                 void* buf, uint32_t size) {
+    recordLibraryCall("hx_getLogDrvInfo", req, req != nullptr ? lib::InfoRequest::kSize : 0);
     return withLibraryController(w1, false, [&](State&, Controller& c) {
         std::vector<const Array*> arrays;
         for (const Array& a : c.arrays) arrays.push_back(&a);
@@ -69,6 +72,7 @@ extern "C" uint32_t HXAPI_CALL hx_getLogDrvInfo(uint32_t w1, uint32_t, uint32_t,
 
 extern "C" uint32_t HXAPI_CALL hx_getAryLostDisk(uint32_t w1, uint32_t, uint32_t,
                                                  uint32_t arrayNumber, uint32_t* mask) {
+    noteScalarCall("hx_getAryLostDisk", arrayNumber);
     return withLibraryController(w1, false, [&](State&, Controller& c) -> std::uint32_t {
         if (mask == nullptr) return kHxStatusInvalidArgument;
         const Array* a = findArray(c, static_cast<int>(arrayNumber & 0xFF));
@@ -80,6 +84,7 @@ extern "C" uint32_t HXAPI_CALL hx_getAryLostDisk(uint32_t w1, uint32_t, uint32_t
 
 extern "C" uint32_t HXAPI_CALL hx_getControllerInfo(uint32_t w1, uint32_t, uint32_t, void* req,
                                                     void* buf, uint32_t size) {
+    recordLibraryCall("hx_getControllerInfo", req, req != nullptr ? lib::InfoRequest::kSize : 0);
     return withLibraryController(w1, false, [&](State&, Controller& c) -> std::uint32_t {
         if (req == nullptr || buf == nullptr) return kHxStatusInvalidArgument;
         const std::uint16_t kind =
@@ -100,6 +105,7 @@ extern "C" uint32_t HXAPI_CALL hx_getControllerInfo(uint32_t w1, uint32_t, uint3
 }
 
 extern "C" uint32_t HXAPI_CALL hx_getDriverInfo(uint32_t w1, uint32_t, uint32_t, void* buf) {
+    recordLibraryCall("hx_getDriverInfo", nullptr, 0);
     return withLibraryController(w1, false, [&](State&, Controller& c) -> std::uint32_t {
         if (buf == nullptr) return kHxStatusInvalidArgument;
         // No size comes with the buffer: only the version words are written.
@@ -111,6 +117,7 @@ extern "C" uint32_t HXAPI_CALL hx_getDriverInfo(uint32_t w1, uint32_t, uint32_t,
 
 extern "C" uint32_t HXAPI_CALL hx_getHostInfo(uint32_t w1, uint32_t, uint32_t, void* buf,
                                               uint32_t size) {
+    noteScalarCall("hx_getHostInfo", size);
     return withLibraryController(w1, false, [&](State& state, Controller&) -> std::uint32_t {
         if (buf == nullptr) return kHxStatusInvalidArgument;
         const rec::ByteSpan reply(buf, size);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "access/record.h"
+#include "sim/call_log.h"
 #include "sim/store.h"
 
 namespace sim {
@@ -42,6 +43,7 @@ std::uint32_t withLibraryController(std::uint32_t w1, bool changes,
 using namespace sim;
 
 extern "C" uint32_t HXAPI_CALL hx_initialize(const void* initBlock) {
+    recordLibraryCall("hx_initialize", nullptr, 0);
     if (initBlock == nullptr) return kHxStatusInvalidArgument;
     std::uint32_t injected = 0;
     Store::instance().read([&](const State& state) { injected = state.failures.initialize; });
@@ -51,6 +53,7 @@ extern "C" uint32_t HXAPI_CALL hx_initialize(const void* initBlock) {
 }
 
 extern "C" uint32_t HXAPI_CALL hx_discover(uint32_t) {
+    recordLibraryCall("hx_discover", nullptr, 0);
     if (!initialized.load()) return kHxStatusNotInitialized;
     std::uint32_t injected = 0;
     Store::instance().read([&](const State& state) { injected = state.failures.discover; });
@@ -60,6 +63,7 @@ extern "C" uint32_t HXAPI_CALL hx_discover(uint32_t) {
 }
 
 extern "C" uint32_t HXAPI_CALL hx_getNumberOfHBA(uint32_t* count) {
+    recordLibraryCall("hx_getNumberOfHBA", nullptr, 0);
     if (!initialized.load()) return kHxStatusNotInitialized;
     if (count == nullptr) return kHxStatusInvalidArgument;
     std::uint32_t found = 0;
@@ -72,6 +76,7 @@ extern "C" uint32_t HXAPI_CALL hx_getNumberOfHBA(uint32_t* count) {
 }
 
 extern "C" uint32_t HXAPI_CALL hx_getDiscoverPath(uint32_t w1, uint32_t, void* buf, uint32_t size) {
+    noteScalarCall("hx_getDiscoverPath", size);
     if (!initialized.load()) return kHxStatusNotInitialized;
     if (buf == nullptr || size < 72) return kHxStatusInvalidArgument;
     return withLibraryController(w1, false, [&](State& state, Controller& c) -> std::uint32_t {
@@ -86,6 +91,7 @@ extern "C" uint32_t HXAPI_CALL hx_getDiscoverPath(uint32_t w1, uint32_t, void* b
 }
 
 extern "C" uint32_t HXAPI_CALL hx_finalize() {
+    recordLibraryCall("hx_finalize", nullptr, 0);
     initialized = false;
     discovered = false;
     return 0;

@@ -4,6 +4,17 @@
 // ones live in the other hxapi_*.cpp files of this folder.
 
 #include "access/hxapi.h"
+#include "sim/call_log.h"
+
+namespace {
+
+// Notes the call, then refuses it.
+uint32_t notServed(const char* operation) {
+    sim::recordLibraryCall(operation, nullptr, 0);
+    return kHxStatusNotServed;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -12,238 +23,238 @@ extern "C" {
 // ---- Arrays -----------------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_activateLogDrv(uint32_t, uint32_t, uint32_t, uint16_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- Background activities --------------------------------------------------
 
 uint32_t HXAPI_CALL hx_startRebuild(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- Settings ---------------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_getControllerSettings(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_setControllerSettings(uint32_t, uint32_t, uint32_t, const void*, const void*,
                                              uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getLogDrvSettings(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_setLogDrvSettings(uint32_t, uint32_t, uint32_t, const void*, const void*,
                                          uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getPhyDrvSettings(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_setPhyDrvSettings(uint32_t, uint32_t, uint32_t, const void*, const void*,
                                          uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- Background activity schedules ------------------------------------------
 
 uint32_t HXAPI_CALL hx_getBGASchedule(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_addBGASchedule(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_modifyBGASchedule(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_deleteBGASchedule(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- Diagnostics ------------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_sendBypassCommand(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_startHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_pauseHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_resumeHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_stopHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getHBAMediaPatrolProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getHBABSL(uint32_t, uint32_t, uint32_t, uint16_t, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getErrorTable(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_removeHBADiskMDD(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_spareHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_freeHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_addHBAExtentToArray(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_splitHBAExtent(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_deleteHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- Enclosures and hardware ------------------------------------------------
 
 uint32_t HXAPI_CALL hx_getEnclosureInfo(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getEnclosureStatus(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_setEnclosureSetting(uint32_t, uint32_t, uint32_t, const void*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_locatePhyDrv(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_stopLocatePhyDrv(uint32_t, uint32_t, uint32_t, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getPhyDrvLocateStatus(uint32_t, uint32_t, uint32_t, uint32_t, uint8_t*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_locateLogDrv(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_stopLocateLogDrv(uint32_t, uint32_t, uint32_t, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getBatteryInfo(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getBuzzerStatus(uint32_t, uint32_t, uint32_t, uint8_t*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_turnOnBuzzer(uint32_t, uint32_t, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_turnOffBuzzer(uint32_t, uint32_t, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getPortInfo(uint32_t, uint32_t, uint32_t, uint32_t*) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_setDataTransferSpeedTX(uint32_t, uint32_t, uint32_t, const uint32_t*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getPortHotPlug(uint32_t, uint32_t*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_setPortHotPlug(uint32_t, const uint32_t*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_getPortALPE(uint32_t, uint32_t*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_setPortALPE(uint32_t, const uint32_t*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- Events -----------------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_getHBAEvents(uint32_t, uint32_t, uint32_t, uint32_t*, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- Ignored events (no controller address) ---------------------------------
 
 uint32_t HXAPI_CALL hx_getIgnoreEventList(void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_addIgnoreEvent(uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_removeIgnoreEvent(uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- Firmware flash ---------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_FlashUpload(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- ATA pass-through -------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_ATAPassThru(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_ATAPassThruGetResult(uint32_t, uint32_t, uint32_t, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 // ---- CAM settings -----------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_GetCAMSetting(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 uint32_t HXAPI_CALL hx_SetCAMSetting(uint32_t, uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return kHxStatusNotServed;
+    return notServed(__func__);
 }
 
 }  // extern "C"
