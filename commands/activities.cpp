@@ -67,7 +67,9 @@ bool readAnswerLine(std::string& line, bool& tooLong) {
 // Prints the prompt and reads one number. One line is one answer, so a line
 // that is not a number (or the end of input) is refused; the prompt's command
 // then sends nothing.
-bool askNumber(const char* prompt, std::int32_t* value) {
+// Asks for a number that must lie between lowest and highest, the range of
+// the field it goes to.
+bool askNumber(const char* prompt, std::int32_t lowest, std::int32_t highest, std::int32_t* value) {
     consolePrint("%s", prompt);
     std::string line;
     bool tooLong = false;
@@ -76,7 +78,7 @@ bool askNumber(const char* prompt, std::int32_t* value) {
         return false;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (tooLong || !parseAnswerNumber(line, value)) {
+    if (tooLong || !parseAnswerNumber(line, value) || *value < lowest || *value > highest) {
         consolePrint("Invalid number '%s' entered.\n", line.c_str());
         return false;
     }
@@ -256,20 +258,20 @@ void startMigration(ControllerDevice* controller, std::uint8_t arrayId, std::int
         request.put<R::DisksOnly>(1);
     }
 
-    // The answers are not range-checked; each is cut to its field.
+    // The answers are checked only to fit their fields.
     if (level == kLibraryParityLevel) {
         std::int32_t parity = 0;
         std::int32_t symmetric = 0;
         std::int32_t shift = 0;
-        if (!askNumber("Please enter the parity count: ", &parity)) return;
-        if (!askNumber("Please enter the symmetric: ", &symmetric)) return;
-        if (!askNumber("Please enter the shift: ", &shift)) return;
+        if (!askNumber("Please enter the parity count: ", 0, UINT8_MAX, &parity)) return;
+        if (!askNumber("Please enter the symmetric: ", 0, UINT8_MAX, &symmetric)) return;
+        if (!askNumber("Please enter the shift: ", INT16_MIN, INT16_MAX, &shift)) return;
         request.put<R::ParityCount>(static_cast<std::uint8_t>(parity));
         request.put<R::Symmetric>(static_cast<std::uint8_t>(symmetric));
         request.put<R::Shift>(static_cast<std::int16_t>(shift));
     } else if (level == kLibraryRaid50) {
         std::int32_t subArrays = 0;
-        if (!askNumber("Please enter the subArray Count: ", &subArrays)) return;
+        if (!askNumber("Please enter the subArray Count: ", 0, UINT8_MAX, &subArrays)) return;
         request.put<R::SubArrayCount>(static_cast<std::uint8_t>(subArrays));
     }
 

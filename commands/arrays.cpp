@@ -5,6 +5,7 @@
 
 #include "commands/arrays.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -71,11 +72,13 @@ bool readCreateWords(bool direct, std::int32_t count, char** words, CreateWords&
     }
     w.level = direct ? parseDriverRaidLevel(words[1]) : parseLibraryRaidLevel(words[1]);
     if (w.level == kParseFailed) return false;
-    if (!isDecimalString(words[2])) {
+    // A size beyond 32 bits is refused like a word that is not a number.
+    const std::int64_t stripe = isDecimalString(words[2]) ? leadingDigitsValue(words[2]) : -1;
+    if (stripe < 0 || stripe > std::int64_t{UINT32_MAX}) {
         consolePrint("Invalid stripe block size '%s' specified\n", words[2]);
         return false;
     }
-    w.stripe = static_cast<std::uint32_t>(leadingDigitsValue(words[2]));
+    w.stripe = static_cast<std::uint32_t>(stripe);
     if (!parseIdList(&w.diskCount, w.disks, words[3])) return false;
     if (bySize) {
         if (!parseDecimalArg(words[4], &w.sizeMb, "Array size")) return false;
@@ -91,8 +94,13 @@ bool readCreateWords(bool direct, std::int32_t count, char** words, CreateWords&
     const std::int32_t init = parseInitKind(words[7]);
     if (init < 0) return false;
     w.initKind = static_cast<std::uint8_t>(init);
-    // The sector size is not checked: a word without digits gives 0.
-    if (bySize) w.sectorSize = static_cast<std::uint32_t>(leadingDigitsValue(words[8]));
+    // The sector size is not checked beyond fitting its 32-bit field: a word
+    // without digits gives 0.
+    if (bySize) {
+        std::int64_t sectorSize = 0;
+        if (!parseLeadingDigitsArg(words[8], 0, UINT32_MAX, &sectorSize, "Sector size")) return false;
+        w.sectorSize = static_cast<std::uint32_t>(sectorSize);
+    }
     return true;
 }
 
@@ -136,7 +144,7 @@ void createThroughLibrary(std::int32_t count, char** words, const CreateWords& w
         request.put<Request::SectorSize>(w.sectorSize);
     }
 
-    // The optional numbers are not range-checked; each is cut to its field.
+    // The optional numbers are checked only to fit their fields.
     const std::int32_t at = w.firstOptional;
     if (w.level == kLibraryRaid50) {
         if (count < at + 1) {
@@ -147,15 +155,23 @@ void createThroughLibrary(std::int32_t count, char** words, const CreateWords& w
             consolePrint("Total number of disk for RAID50 must be at least 6 disks\n");
             return;
         }
-        request.put<Request::SubArrayCount>(static_cast<std::uint8_t>(leadingDigitsValue(words[at])));
+        std::int64_t subArrays = 0;
+        if (!parseLeadingDigitsArg(words[at], 0, UINT8_MAX, &subArrays, "Sub-array count")) return;
+        request.put<Request::SubArrayCount>(static_cast<std::uint8_t>(subArrays));
     } else if (w.level == kLibraryParityLevel) {
         if (count < at + 3) {
             printInvalidParameters(words[0]);
             return;
         }
-        request.put<Request::ParityCount>(static_cast<std::uint8_t>(leadingDigitsValue(words[at])));
-        request.put<Request::Symmetric>(static_cast<std::uint8_t>(leadingDigitsValue(words[at + 1])));
-        request.put<Request::Shift>(static_cast<std::int16_t>(leadingDigitsValue(words[at + 2])));
+        std::int64_t parity = 0;
+        std::int64_t symmetric = 0;
+        std::int64_t shift = 0;
+        if (!parseLeadingDigitsArg(words[at], 0, UINT8_MAX, &parity, "Parity count")) return;
+        if (!parseLeadingDigitsArg(words[at + 1], 0, UINT8_MAX, &symmetric, "Symmetric")) return;
+        if (!parseLeadingDigitsArg(words[at + 2], INT16_MIN, INT16_MAX, &shift, "Shift")) return;
+        request.put<Request::ParityCount>(static_cast<std::uint8_t>(parity));
+        request.put<Request::Symmetric>(static_cast<std::uint8_t>(symmetric));
+        request.put<Request::Shift>(static_cast<std::int16_t>(shift));
     }
 
     const rec::ByteSpan members = request.sub<Request::Members>();

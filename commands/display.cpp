@@ -46,8 +46,10 @@ const char* formatMemberList(unsigned count, const std::uint8_t* ids) {
 }
 
 double sectorsToMegabytes(std::uint64_t sectors) {
-    const std::uint64_t bytes = sectors * 512u;
-    return static_cast<double>(bytes) * (1.0 / 1048576.0);
+    // sectors * 512 / 2^20 taken as sectors / 2^11: scaling by a power of two
+    // is exact, so this is the byte count's megabytes, also for disks whose
+    // byte count would not fit in 64 bits.
+    return static_cast<double>(sectors) * (1.0 / 2048.0);
 }
 
 std::string formatDate(std::uint32_t seconds) {

@@ -1,32 +1,55 @@
-// The console's one table of commands. Command families add their rows here.
+// The console's one table of commands: each row gives a command its name, its
+// handler and its detail help text (null when it has none). Command families
+// add their rows here. A row without a handler names a command this console
+// does not carry yet: its help text is shown, and typing it is an unknown
+// command.
 
 #include "commands/activities.h"
 #include "commands/array_status.h"
 #include "commands/arrays.h"
 #include "commands/extents.h"
 #include "commands/inventory.h"
+#include "console/help_texts.h"
 #include "console/shell.h"
 
 const CommandEntry commandEntries[] = {
-    {"exit", quitCommand},
-    {"q", quitCommand},
-    {"bye", quitCommand},
-    {"quit", quitCommand},
-    {"?", helpCommand},
-    {"help", helpCommand},
-    {"h", helpCommand},
-    {"script", scriptCommand},
-    {"delay", delayCommand},
-    {"ld", listDisksCommand},
-    {"la", listArraysCommand},
-    {"dc", controllerInfoCommand},
-    {"le", listExtentsCommand},
-    {"as", arrayStatusCommand},
-    {"ca", createArrayCommand},
-    {"ca2", createArrayBySizeCommand},
-    {"da", deleteArrayCommand},
-    {"delbp", deleteBackupCommand},
-    {"bga", bgaCommand},
+    {"exit", quitCommand, nullptr},
+    {"q", quitCommand, nullptr},
+    {"bye", quitCommand, nullptr},
+    {"quit", quitCommand, nullptr},
+    {"?", helpCommand, nullptr},
+    {"help", helpCommand, nullptr},
+    {"h", helpCommand, nullptr},
+    {"script", scriptCommand, nullptr},
+    {"delay", delayCommand, nullptr},
+    {"adapter", nullptr, adapterHelpText},
+    {"ld", listDisksCommand, nullptr},
+    {"la", listArraysCommand, nullptr},
+    {"dc", controllerInfoCommand, nullptr},
+    {"le", listExtentsCommand, nullptr},
+    {"as", arrayStatusCommand, nullptr},
+    {"ca", createArrayCommand, caHelpText},
+    {"ca2", createArrayBySizeCommand, ca2HelpText},
+    {"da", deleteArrayCommand, daHelpText},
+    {"delbp", deleteBackupCommand, nullptr},
+    {"bga", bgaCommand, bgaHelpText},
+    {"gs", nullptr, gsHelpText},
+    {"ac", nullptr, acHelpText},
+    {"ds", nullptr, dsHelpText},
+    {"dbg", nullptr, dbgHelpText},
+    {"es", nullptr, esHelpText},
+    {"patrol", nullptr, patrolHelpText},
+    {"bsl", nullptr, bslHelpText},
+    {"blk", nullptr, blkHelpText},
+    {"wd", nullptr, wdHelpText},
+    {"flash", nullptr, flashHelpText},
+    {"ie", nullptr, ieHelpText},
+    {"enc", nullptr, encHelpText},
+    {"buz", nullptr, buzHelpText},
+    {"dsp", nullptr, dspHelpText},
+    {"hplug", nullptr, hplugHelpText},
+    {"alpe", nullptr, alpeHelpText},
+    {"gsc", nullptr, gscHelpText},
 };
 
 const int commandEntryCount = static_cast<int>(sizeof commandEntries / sizeof commandEntries[0]);

@@ -241,6 +241,17 @@ std::int64_t leadingDigitsValue(const char* word) {
     return -value;
 }
 
+int parseLeadingDigitsArg(const char* word, std::int64_t lowest, std::int64_t highest,
+                          std::int64_t* result, const char* label) {
+    const std::int64_t value = leadingDigitsValue(word);
+    if (value < lowest || value > highest) {
+        consolePrint("%s => Invalid integer '%s' specified.\n", label, word != nullptr ? word : "");
+        return 0;
+    }
+    *result = value;
+    return 1;
+}
+
 void printInvalidParameters(const char* name) {
     consolePrint(
         "Invalid Parameters, please check and also you can get the help information by typing "

@@ -45,5 +45,11 @@ void printInvalidParameters(const char* name);
 // 64 bits saturates. Callers cut the result to the width of their field.
 std::int64_t leadingDigitsValue(const char* word);
 
+// The leading-digits value of word, stored when it lies between lowest and
+// highest (the range of the field it goes to); otherwise prints
+// "<label> => Invalid integer '<word>' specified." and returns 0.
+int parseLeadingDigitsArg(const char* word, std::int64_t lowest, std::int64_t highest,
+                          std::int64_t* result, const char* label);
+
 // Case-insensitive (ASCII) comparison of two words.
 bool wordEquals(const char* a, const char* b);

@@ -2,49 +2,96 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
+#include <new>
 #include <string>
 
 #include "console/help_texts.h"
+#include "console/keys.h"
 #include "console/parsers.h"
 #include "platform/console.h"
+#include "platform/file_identity.h"
 
 namespace {
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-struct CaseInsensitiveLess {
-    bool operator()(const std::string& a, const std::string& b) const {
-        const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            const char x = lowerAscii(a[i]);
-            const char y = lowerAscii(b[i]);
-            if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-        }
-        return a.size() < b.size();
-    }
-};
+constexpr int kMaxLineLength = kLineBufferSize - 1;
 
-std::map<std::string, CommandHandler, CaseInsensitiveLess> commandTable;
-std::map<std::string, const char*, CaseInsensitiveLess> helpTable;
-
-void fillTables() {
-    if (!commandTable.empty()) return;
-    // emplace keeps the first entry of a name; a second one is ignored.
-    for (int i = 0; i < commandEntryCount; ++i) {
-        commandTable.emplace(commandEntries[i].name, commandEntries[i].handler);
-    }
-    for (std::size_t i = 0; i < helpEntryCount; ++i) {
-        helpTable.emplace(helpEntries[i].name, helpEntries[i].text);
-    }
+// Why a line read at the prompt or from a script is not run.
+void printLineTooLong() {
+    consolePrint("Line too long: at most %d characters are taken. Nothing was run.\n",
+                 kMaxLineLength);
+}
+void printLineHoldsNul() {
+    consolePrint("Line not taken: it holds a NUL byte. Nothing was run.\n");
 }
 
+// The scripts now running, outermost first; a script is known by its file.
+struct RunningScript {
+    platform::FileIdentity identity;
+    bool identified = false;
+};
+RunningScript runningScripts[kMaxScriptNesting];
 int scriptNesting = 0;
+
+bool alreadyRunning(const platform::FileIdentity& identity) {
+    for (int i = 0; i < scriptNesting; ++i) {
+        if (runningScripts[i].identified && runningScripts[i].identity == identity) return true;
+    }
+    return false;
+}
+
+enum class ScriptLine { Taken, TooLong, HoldsNul, End };
+
+// Reads the next line of a script into line (a buffer of kLineBufferSize
+// bytes, NUL-terminated). The line ends at a line feed; a carriage return
+// before it belongs to the line end. A longer line, or one holding a NUL
+// byte, is read to its end and refused whole.
+ScriptLine readScriptLine(std::FILE* file, char* line) {
+    constexpr auto kBuffer = static_cast<std::size_t>(kLineBufferSize);
+    constexpr auto kMost = static_cast<std::size_t>(kMaxLineLength);
+    std::size_t length = 0;  // characters of the line, however many; line keeps
+                             // the first kBuffer, one more than may run
+    bool holdsNul = false;
+    int c = 0;
+    while ((c = std::getc(file)) != EOF && c != '\n') {
+        const char ch = static_cast<char>(c);
+        if (ch == '\0') holdsNul = true;
+        if (length < kBuffer) line[length] = ch;
+        ++length;
+    }
+    if (c == EOF && length == 0) return ScriptLine::End;
+    if (length > 0 && length <= kBuffer && line[length - 1] == '\r') --length;
+    if (length > kMost) return ScriptLine::TooLong;
+    if (holdsNul) return ScriptLine::HoldsNul;
+    line[length] = '\0';
+    return ScriptLine::Taken;
+}
 
 }  // namespace
 
+const CommandEntry* findCommand(const char* name) {
+    for (int i = 0; i < commandEntryCount; ++i) {
+        if (wordEquals(commandEntries[i].name, name)) return &commandEntries[i];
+    }
+    return nullptr;
+}
+
+std::int32_t runHandler(const char* name, CommandHandler handler,
+                        ControllerDevice** currentController, std::int32_t count, char** words) {
+    try {
+        return handler(currentController, count, words);
+    } catch (const EndOfInput&) {
+        throw;  // input ended at a key question: start-up ends the console
+    } catch (const std::bad_alloc&) {
+        consolePrint("Command '%s' stopped: out of memory.\n", name);
+    } catch (...) {
+        consolePrint("Command '%s' stopped by an unexpected error.\n", name);
+    }
+    return 1;
+}
+
 std::int32_t dispatchLine(ControllerDevice** currentController, char* line, int echo) {
-    fillTables();
     std::int32_t count = 0;
     char* words[MAX_WORDS];
     splitWords(line, &count, words);
@@ -55,41 +102,47 @@ std::int32_t dispatchLine(ControllerDevice** currentController, char* line, int 
         consolePrint("\n");
     }
     for (char* c = words[0]; *c != '\0'; ++c) *c = lowerAscii(*c);
-    auto it = commandTable.find(words[0]);
-    if (it == commandTable.end()) {
+    const CommandEntry* entry = findCommand(words[0]);
+    if (entry == nullptr || entry->handler == nullptr) {
         consolePrint("Invalid command - %s\n", words[0]);
         return 1;
     }
-    return it->second(currentController, count, words);
+    // The row's name, not the word: a handler may change its words.
+    return runHandler(entry->name, entry->handler, currentController, count, words);
 }
 
 std::int32_t runShell(ControllerDevice** currentController) {
-    fillTables();
     std::string input;
     for (;;) {
-        consolePrint("> ");
-        bool tooLong = false;
-        if (!platform::readLine(input, kLineBufferSize - 1, tooLong)) return 0;
-        if (tooLong) {
-            consolePrint("Line too long: at most %d characters are taken. Nothing was run.\n",
-                         kLineBufferSize - 1);
-            continue;
+        try {
+            consolePrint("> ");
+            bool tooLong = false;
+            if (!platform::readLine(input, kMaxLineLength, tooLong)) return 0;
+            if (tooLong) {
+                printLineTooLong();
+                continue;
+            }
+            if (input.find('\0') != std::string::npos) {
+                printLineHoldsNul();
+                continue;
+            }
+            char line[kLineBufferSize];
+            std::memcpy(line, input.data(), input.size());
+            line[input.size()] = '\0';
+            if (dispatchLine(currentController, line, 0) == 0) return 0;
+        } catch (const std::bad_alloc&) {
+            consolePrint("Line not run: out of memory.\n");
         }
-        char line[kLineBufferSize];
-        std::memcpy(line, input.data(), input.size());
-        line[input.size()] = '\0';
-        if (dispatchLine(currentController, line, 0) == 0) return 0;
     }
 }
 
 std::int32_t quitCommand(ControllerDevice**, std::int32_t, char**) { return 0; }
 
 std::int32_t helpCommand(ControllerDevice**, std::int32_t count, char** words) {
-    fillTables();
     if (count >= 2) {
-        auto it = helpTable.find(words[1]);
-        if (it != helpTable.end()) {
-            consolePrint("%s", it->second);
+        const CommandEntry* entry = findCommand(words[1]);
+        if (entry != nullptr && entry->help != nullptr) {
+            consolePrint("%s", entry->help);
             return 1;
         }
     }
@@ -108,18 +161,43 @@ std::int32_t scriptCommand(ControllerDevice** currentController, std::int32_t co
                      words[1], kMaxScriptNesting);
         return 1;
     }
-    std::FILE* file = std::fopen(words[1], "r");
+    // Read as bytes on every platform: line ends and stray control bytes are
+    // handled here, the same way everywhere.
+    std::FILE* file = std::fopen(words[1], "rb");
     if (file == nullptr) {
         consolePrint("Open file '%s' failed.\n", words[1]);
         return 1;
     }
-    ++scriptNesting;
-    char line[kLineBufferSize];
-    while (std::fgets(line, sizeof line, file) != nullptr) {
-        if (dispatchLine(currentController, line, 1) == 0) break;
+    struct Running {
+        std::FILE* file;
+        bool counted = false;
+        ~Running() {
+            if (counted) --scriptNesting;
+            std::fclose(file);
+        }
+    } running{file};
+    RunningScript& self = runningScripts[scriptNesting];
+    self.identified = platform::fileIdentity(file, self.identity);
+    // Another name (another spelling, a link) of a running script is the
+    // same script: running it again would never end.
+    if (self.identified && alreadyRunning(self.identity)) {
+        consolePrint("Script '%s' not run: it is already running.\n", words[1]);
+        return 1;
     }
-    --scriptNesting;
-    std::fclose(file);
+    ++scriptNesting;
+    running.counted = true;
+    char line[kLineBufferSize];
+    for (;;) {
+        const ScriptLine read = readScriptLine(file, line);
+        if (read == ScriptLine::End) break;
+        if (read == ScriptLine::TooLong) {
+            printLineTooLong();
+        } else if (read == ScriptLine::HoldsNul) {
+            printLineHoldsNul();
+        } else if (dispatchLine(currentController, line, 1) == 0) {
+            break;
+        }
+    }
     return 1;
 }
 

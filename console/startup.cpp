@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "access/driver_device.h"
@@ -166,6 +167,10 @@ int runStartup() {
         }
     } catch (const EndOfInput&) {
         // Input ended at a question: everything was released on the way out.
+    } catch (const std::bad_alloc&) {
+        consolePrint("Start-up stopped: out of memory.\n");
+    } catch (...) {
+        consolePrint("Start-up stopped by an unexpected error.\n");
     }
     return 0;
 }

@@ -188,6 +188,17 @@ void refreshArrayState(Array& a) {
     a.lostMask = lost;
 }
 
+// a * b when it fits in 64 bits; capacities are refused rather than wrapped.
+bool productFits(std::uint64_t a, std::uint64_t b, std::uint64_t* product) {
+    return !__builtin_mul_overflow(a, b, product);
+}
+
+// a * b, or the largest count when it does not fit.
+std::uint64_t saturatingProduct(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t product = 0;
+    return productFits(a, b, &product) ? product : ~std::uint64_t{0};
+}
+
 std::uint64_t roundDown(std::uint64_t sectors, int rounding) {
     if (rounding == 1) return sectors / kSectorsPerGiB * kSectorsPerGiB;
     if (rounding == 2) return sectors / (10 * kSectorsPerGiB) * (10 * kSectorsPerGiB);
@@ -222,9 +233,9 @@ void finishActivity(Controller& c, Array& a, std::uint32_t when) {
             a.symmetric = act.symmetric;
             a.parityShift = act.parityShift;
             a.subArrayCount = act.subArrayCount;
-            a.rawSectors = perMember * a.members.size();
-            a.sectors = perMember * dataMembers(a.level, a.members.size(), a.parityCount,
-                                                a.subArrayCount);
+            a.rawSectors = saturatingProduct(perMember, a.members.size());
+            a.sectors = saturatingProduct(perMember, dataMembers(a.level, a.members.size(),
+                                                                 a.parityCount, a.subArrayCount));
             refreshArrayState(a);
             break;
         }
@@ -335,8 +346,9 @@ Outcome createArray(State& state, Controller& c, const NewArray& request, int* n
     // for, or what the smallest extent chosen holds.
     std::uint64_t each = 0;
     if (request.fromSize && request.sizeMb > 0) {
-        const std::uint64_t wanted = request.sizeMb * 2048;
-        each = (wanted + data - 1) / data;
+        std::uint64_t wanted = 0;
+        if (!productFits(request.sizeMb, 2048, &wanted)) return Outcome::BadRequest;
+        each = wanted / data + (wanted % data != 0 ? 1 : 0);
     } else {
         std::uint64_t smallest = ~std::uint64_t{0};
         for (const MemberChoice& m : request.members) {
@@ -348,7 +360,12 @@ Outcome createArray(State& state, Controller& c, const NewArray& request, int* n
         }
         each = smallest;
     }
-    const std::uint64_t usableSectors = roundDown(each * data, request.rounding);
+    std::uint64_t dataSectors = 0;
+    std::uint64_t rawSectors = 0;
+    if (!productFits(each, data, &dataSectors) || !productFits(each, n, &rawSectors)) {
+        return Outcome::BadRequest;  // more sectors than a 64-bit count holds
+    }
+    const std::uint64_t usableSectors = roundDown(dataSectors, request.rounding);
     if (usableSectors == 0) return Outcome::NoSpace;
 
     std::vector<MemberChoice> members = request.members;
@@ -370,7 +387,7 @@ Outcome createArray(State& state, Controller& c, const NewArray& request, int* n
     a.parityShift = request.level == kLevelRaid6 ? request.parityShift : 0;
     a.subArrayCount = request.level == kLevelRaid50 ? request.subArrayCount : 0;
     a.sectorSize = request.sectorSize;
-    a.rawSectors = each * n;
+    a.rawSectors = rawSectors;
     a.sectors = usableSectors;
     refreshArrayState(a);
     const std::uint32_t now = currentTime(state);
@@ -485,9 +502,9 @@ Outcome startMigration(State& state, Controller& c, int arrayId, const Migration
     if (a->activity) return Outcome::Busy;
     if (a->lostMask != 0) return Outcome::BadRequest;
     const std::size_t n = a->members.size() + request.addedMembers.size();
-    if (dataMembers(request.level, n, request.parityCount, request.subArrayCount) == 0) {
-        return Outcome::BadRequest;
-    }
+    const std::uint64_t data = dataMembers(request.level, n, request.parityCount, request.subArrayCount);
+    std::uint64_t product = 0;
+    if (data == 0 || !productFits(memberSize(*a), n, &product)) return Outcome::BadRequest;
     for (const MemberChoice& m : request.addedMembers) {
         if (std::find(a->members.begin(), a->members.end(), m.disk) != a->members.end()) {
             return Outcome::BadRequest;

@@ -157,6 +157,41 @@ sim::State edgeArrays() {
     return s;
 }
 
+TEST(ListDisks, DisksWhoseByteCountsPassSixtyFourBits) {
+    // Four disks of 2^63 sectors: sectors * 512 does not fit in 64 bits, the
+    // megabytes are shown all the same, and no array that would hold more
+    // sectors than a 64-bit count is made of them.
+    sim::State s = sim::demoState();
+    s.controllers[0].disks.clear();
+    for (int i = 0; i < 4; ++i) {
+        const std::string n = std::to_string(i);
+        s.controllers[0].disks.push_back(
+            disk(i, i, std::uint64_t{1} << 63, "HUGE" + n, "S" + n, "F" + n));
+    }
+    const std::string input = "ld\nca RAID0 128 \"0 1 2 3\" \"0 0 0 0\" Big NONE NONE\nla\nq\n";
+    EXPECT_EQ(runAtPrompt(Mode::Library, input, withState(s)),
+              "> " + kDiskBanner +
+                  " 0  0 4503599627370496.00                                    HUGE0                    S0         F0 ff\n"
+                  " 1  1 4503599627370496.00                                    HUGE1                    S1         F1 ff\n"
+                  " 2  2 4503599627370496.00                                    HUGE2                    S2         F2 ff\n"
+                  " 3  3 4503599627370496.00                                    HUGE3                    S3         F3 ff\n"
+                  "> > " + kArrayBanner + "> ");
+    EXPECT_EQ(runAtPrompt(Mode::Direct, input, withState(s)),
+              "> " + kDiskBanner +
+                  " 0  0 4503599627370496.00                  HUGE0                    S0         F0\n"
+                  " 1  1 4503599627370496.00                  HUGE1                    S1         F1\n"
+                  " 2  2 4503599627370496.00                  HUGE2                    S2         F2\n"
+                  " 3  3 4503599627370496.00                  HUGE3                    S3         F3\n"
+                  "> "
+                  // The controller refuses the array: illegal request, invalid field.
+                  "Scsi status: 02h\n\n"
+                  "Sense Info -- consult SCSI spec for details\n"
+                  "-------------------------------------------------------------\n"
+                  "00000    70 00 05 00 00 00 00 0A 00 00 00 00 26 00 00 00 p...........&...\n"
+                  "00010    00 00 \n"
+                  "> " + kArrayBanner + "> ");
+}
+
 TEST(ListArrays, NoArraysShowsOnlyTheBanner) {
     for (Mode mode : {Mode::Library, Mode::Direct}) {
         EXPECT_EQ(runAtPrompt(mode, "la\nq\n"), "> " + kArrayBanner + "> ");

@@ -224,29 +224,92 @@ TEST(Script, OnlyTwentyWordsReachTheCommand) {
               "> " + echo + " \nInvalid seconds 'w1' specified.\n> ");
 }
 
-TEST(Script, LongScriptLinesAreTakenAsSeveralLines) {
-    // 1023 characters, then the rest of the same line as a line of its own.
-    const std::string first = "help" + std::string(1019, ' ');
-    const auto options = withFiles({{"s.txt", first + "zz\n"}});
+const std::string kLineTooLong =
+    "Line too long: at most 1023 characters are taken. Nothing was run.\n";
+const std::string kLineHoldsNul = "Line not taken: it holds a NUL byte. Nothing was run.\n";
+
+TEST(Script, LongScriptLinesAreRefusedWholeAndTheScriptGoesOn) {
+    // A line of 1023 characters runs, also with \r\n after it; the tail of a
+    // longer one never runs as a command of its own.
+    const std::string fits = "help" + std::string(1019, ' ');
+    const std::string commentThenDa = "#" + std::string(1022, 'x') + "? da";
+    const std::string fitsBeforeCrLf = "? da" + std::string(1019, ' ');
+    const auto options = withFiles({{"s.txt", fits + "\n" + commentThenDa + "\n? wd\r\n" +
+                                                  fitsBeforeCrLf + "\r\n" + std::string(1024, 'y') +
+                                                  "\n" + std::string(5000, 'z') + "\n? adapter"}});
     EXPECT_EQ(atPrompt("script s.txt\nq\n", options),
-              "> > help \n" + kGeneralHelp + "> zz \nInvalid command - zz\n> ");
+              "> > help \n" + kGeneralHelp + kLineTooLong + "> ? wd \n" + kWdHelp + "> ? da \n" +
+                  kDaHelp + kLineTooLong + kLineTooLong + "> ? adapter \n" + kAdapterHelp + "> ");
 }
 
-TEST(Script, AScriptThatRunsItselfStopsAtTheNestingLimit) {
-    const auto options = withFiles({{"self.txt", "script self.txt\n"}});
+TEST(Script, BytesThatAreNotTextDoNoHarm) {
+    const char bytes[] = "? da\0? wd\n"  // the part after the NUL must not run either
+                         "\xff\xfe ? wd\n"
+                         "\x1a\n"  // ends a file read as text on some systems
+                         "\r\n"
+                         "\0\n"
+                         "? wd\r\n";
+    const auto options = withFiles({{"s.txt", std::string(bytes, sizeof bytes - 1)}});
+    EXPECT_EQ(atPrompt("script s.txt\nq\n", options),
+              "> " + kLineHoldsNul +
+                  "> \xff\xfe ? wd \nInvalid command - \xff\xfe\n"
+                  "> \x1a \nInvalid command - \x1a\n" +
+                  kLineHoldsNul + "> ? wd \n" + kWdHelp + "> ");
+}
+
+TEST(Shell, ALineHoldingANulByteAtThePromptIsNotRun) {
+    const char input[] = "? da\0? wd\n? wd\nq\n";
+    EXPECT_EQ(atPrompt(std::string(input, sizeof input - 1)),
+              "> " + kLineHoldsNul + "> " + kWdHelp + "> ");
+}
+
+const std::string kAlreadyRunning = "' not run: it is already running.\n";
+
+TEST(Script, AScriptThatRunsItselfIsRefused) {
+    // However the running script is named: as typed, or by another path to
+    // the same file.
+    const auto options = withFiles(
+        {{"self2.txt", "script self2.txt\nscript ./self2.txt\nscript .//self2.txt\n? wd\n"}});
+    EXPECT_EQ(atPrompt("script self2.txt\n? da\nq\n", options),
+              "> "
+              "> script self2.txt \nScript 'self2.txt" + kAlreadyRunning +
+              "> script ./self2.txt \nScript './self2.txt" + kAlreadyRunning +
+              "> script .//self2.txt \nScript './/self2.txt" + kAlreadyRunning +
+              "> ? wd \n" + kWdHelp + "> " + kDaHelp + "> ");
+}
+
+TEST(Script, TwoScriptsRunningEachOtherAreRefusedAtTheFirstRepeat) {
+    const auto options = withFiles({{"a.txt", "script b.txt\n? da\n"},
+                                    {"b.txt", "script a.txt\nscript b.txt\n? wd\n"}});
+    EXPECT_EQ(atPrompt("script a.txt\nq\n", options),
+              "> "
+              "> script b.txt \n"
+              "> script a.txt \nScript 'a.txt" + kAlreadyRunning +
+              "> script b.txt \nScript 'b.txt" + kAlreadyRunning +
+              "> ? wd \n" + kWdHelp +
+              "> ? da \n" + kDaHelp + "> ");
+}
+
+TEST(Script, AScriptMayRunAgainOnceItHasEnded) {
+    const auto options = withFiles({{"outer.txt", "script inner.txt\nscript inner.txt\n"},
+                                    {"inner.txt", "? wd\n"}});
+    EXPECT_EQ(atPrompt("script outer.txt\nscript inner.txt\nq\n", options),
+              "> "
+              "> script inner.txt \n> ? wd \n" + kWdHelp +
+              "> script inner.txt \n> ? wd \n" + kWdHelp +
+              "> > ? wd \n" + kWdHelp + "> ");
+}
+
+TEST(Script, ChainsOfScriptsStopAtTheNestingLimit) {
+    // s0 runs s1, s1 runs s2, and so on: 32 scripts run, the 33rd is refused.
+    std::map<std::string, std::string> files;
+    for (int i = 0; i <= 32; ++i) {
+        files["s" + std::to_string(i) + ".txt"] = "script s" + std::to_string(i + 1) + ".txt\n";
+    }
     std::string expected = "> ";
-    for (int level = 0; level < 32; ++level) expected += "> script self.txt \n";
-    expected +=
-        "Script 'self.txt' not run: scripts may run other scripts only 32 levels deep.\n> ";
-    EXPECT_EQ(atPrompt("script self.txt\nq\n", options), expected);
-}
-
-TEST(Script, TwoScriptsRunningEachOtherStopToo) {
-    const auto options = withFiles({{"a.txt", "script b.txt\n"}, {"b.txt", "script a.txt\n"}});
-    const std::string output = atPrompt("script a.txt\n? wd\nq\n", options);
-    EXPECT_NE(output.find("not run: scripts may run other scripts only 32 levels deep.\n> " + kWdHelp),
-              std::string::npos)
-        << output;
+    for (int i = 1; i <= 32; ++i) expected += "> script s" + std::to_string(i) + ".txt \n";
+    expected += "Script 's32.txt' not run: scripts may run other scripts only 32 levels deep.\n> ";
+    EXPECT_EQ(atPrompt("script s0.txt\nq\n", withFiles(files)), expected);
 }
 
 }  // namespace

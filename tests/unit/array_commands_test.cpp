@@ -368,6 +368,30 @@ TEST_F(LibraryMode, ParityLevelWords) {
     EXPECT_EQ(le32(r, 108), 512u);
 }
 
+TEST_F(LibraryMode, NumbersAtTheEdgesOfTheirFields) {
+    run("ca RAIDMF 4294967295 \"0 1 2 3\" \"0 0 0 0\" M NONE NONE 255 255 -32768");
+    Bytes r = sim::lastLibraryCall("hx_addHBAArray");
+    ASSERT_EQ(r.size(), 2160u);
+    EXPECT_EQ(le32(r, 0), 4294967295u);
+    EXPECT_EQ(r[95], 255);
+    EXPECT_EQ(r[96], 255);
+    EXPECT_EQ(le16(r, 98), 0x8000);
+
+    sim::clearCallLog();
+    run("ca2 RAID6 128 \"0 1 2 3\" 4294967295 M NONE NONE 4294967295 0 0 32767");
+    r = sim::lastLibraryCall("hx_addHBAArray");
+    ASSERT_EQ(r.size(), 2160u);
+    EXPECT_EQ(le32(r, 16), 4294967295u);
+    EXPECT_EQ(le32(r, 108), 4294967295u);
+    EXPECT_EQ(le16(r, 98), 0x7FFF);
+
+    sim::clearCallLog();
+    run("ca2 RAID50 128 \"0 1 2 3 4 5\" 600 R NONE NONE 512 255");
+    r = sim::lastLibraryCall("hx_addHBAArray");
+    ASSERT_EQ(r.size(), 2160u);
+    EXPECT_EQ(r[100], 255);
+}
+
 TEST_F(LibraryMode, Raid50SubArrayCount) {
     run("ca RAID50 128 \"0 1 2 3 4 5\" \"0 0 0 0 0 0\" R NONE NONE 2");
     Bytes r = sim::lastLibraryCall("hx_addHBAArray");
@@ -539,7 +563,7 @@ TEST_F(LibraryMode, MigrationPromptsComeBeforeAnythingIsSent) {
     } cases[] = {
         {"RAID50", {"3"}, "Please enter the subArray Count: "},
         {"RAIDMF",
-         {"2", " -1 ", "-2\r"},
+         {"2", " 1 ", "-2\r"},
          "Please enter the parity count: Please enter the symmetric: Please enter the shift: "},
     };
     for (const auto& c : cases) {
@@ -567,14 +591,16 @@ TEST_F(LibraryMode, MigrationAnswersInTheRequest) {
     EXPECT_EQ(r[8], 3);
 
     sim::clearCallLog();
-    answers.lines = {"2", " -1 ", "-2\r"};
+    // A symmetric flag of -1 would not fit its unsigned byte: it is refused
+    // (see MigrationAnswersThatAreNotNumbersSendNothing), not sent as FFh.
+    answers.lines = {"2", " 1 ", "-2\r"};
     run("bga 4 START MIGRATION RAIDMF \"0 1 2 3\"");
     r = sim::lastLibraryCall("hx_migrateHBAArray");
     ASSERT_EQ(r.size(), 2064u);
     EXPECT_EQ(le16(r, 4), 6);
     EXPECT_EQ(r[8], 0);
     EXPECT_EQ(r[9], 2);
-    EXPECT_EQ(r[10], 0xFF);
+    EXPECT_EQ(r[10], 1);
     EXPECT_EQ(le16(r, 12), 0xFFFE);
 }
 
@@ -590,6 +616,17 @@ TEST_F(LibraryMode, MigrationAnswersThatAreNotNumbersSendNothing) {
         {"RAID50", {"99999999999"},
          "Please enter the subArray Count: Invalid number '99999999999' entered.\n"},
         {"RAID50", {}, "Please enter the subArray Count: Invalid number '' entered.\n"},
+        // Answers that do not fit their fields are refused, never wrapped.
+        {"RAID50", {"258"}, "Please enter the subArray Count: Invalid number '258' entered.\n"},
+        {"RAID50", {"-1"}, "Please enter the subArray Count: Invalid number '-1' entered.\n"},
+        {"RAIDMF", {"256"},
+         "Please enter the parity count: Invalid number '256' entered.\n"},
+        {"RAIDMF", {"2", "-1"},
+         "Please enter the parity count: Please enter the symmetric: "
+         "Invalid number '-1' entered.\n"},
+        {"RAIDMF", {"2", "1", "32768"},
+         "Please enter the parity count: Please enter the symmetric: Please enter the shift: "
+         "Invalid number '32768' entered.\n"},
         {"RAIDMF", {"2", "sym"},
          "Please enter the parity count: Please enter the symmetric: "
          "Invalid number 'sym' entered.\n"},
@@ -785,6 +822,29 @@ const Refusal kRefusals[] = {
     {In::Both, "ca RAID1 12k \"0 1\" \"1 1\" A GBB NONE", "Invalid stripe block size '12k' specified\n"},
     {In::Both, "ca RAID1 -1 \"0 1\" \"1 1\" A GBB NONE", "Invalid stripe block size '-1' specified\n"},
     {In::Both, "ca RAID1 \"\" \"0 1\" \"1 1\" A GBB NONE", "Invalid stripe block size '' specified\n"},
+    // Numbers that do not fit their fields are refused, never wrapped.
+    {In::Both, "ca RAID1 4294967424 \"0 1\" \"1 1\" A GBB NONE",
+     "Invalid stripe block size '4294967424' specified\n"},
+    {In::Both, "ca2 RAID1 99999999999999999999999 \"0 1\" 10 A GBB NONE 512",
+     "Invalid stripe block size '99999999999999999999999' specified\n"},
+    {In::Both, "ca2 RAID1 128 \"0 1\" 4294967296 A GBB NONE 512",
+     "Array size => Invalid integer '4294967296' specified.\n"},
+    {In::Both, "ca2 RAID1 128 \"0 1\" 10 A GBB NONE 4294967808",
+     "Sector size => Invalid integer '4294967808' specified.\n"},
+    {In::Both, "ca2 RAID1 128 \"0 1\" 10 A GBB NONE -512",
+     "Sector size => Invalid integer '-512' specified.\n"},
+    {In::Library, "ca RAID50 128 \"0 1 2 3 4 5\" \"0 0 0 0 0 0\" R NONE NONE 258",
+     "Sub-array count => Invalid integer '258' specified.\n"},
+    {In::Library, "ca2 RAID50 128 \"0 1 2 3 4 5\" 10 R NONE NONE 512 -1",
+     "Sub-array count => Invalid integer '-1' specified.\n"},
+    {In::Library, "ca RAIDMF 128 \"0 1 2 3\" \"0 0 0 0\" M NONE NONE 258 1 0",
+     "Parity count => Invalid integer '258' specified.\n"},
+    {In::Library, "ca RAIDMF 128 \"0 1 2 3\" \"0 0 0 0\" M NONE NONE 2 256 0",
+     "Symmetric => Invalid integer '256' specified.\n"},
+    {In::Library, "ca RAIDMF 128 \"0 1 2 3\" \"0 0 0 0\" M NONE NONE 2 1 32768",
+     "Shift => Invalid integer '32768' specified.\n"},
+    {In::Library, "ca2 RAID6 128 \"0 1 2 3\" 10 M NONE NONE 512 2 1 -32769",
+     "Shift => Invalid integer '-32769' specified.\n"},
     {In::Both, "ca RAID1 128 \"\" \"1 1\" A GBB NONE", "No block ID specified!\n"},
     {In::Both, "ca RAID1 128 \"0 x\" \"1 1\" A GBB NONE", "Invalid block ID 'x' specified!\n"},
     {In::Both, "ca RAID1 128 \"0 256\" \"1 1\" A GBB NONE", "Invalid block ID '256' specified!\n"},

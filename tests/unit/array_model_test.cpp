@@ -218,4 +218,59 @@ TEST(ArrayModel, MigrationAndBackupFinish) {
     EXPECT_EQ(c.arrays[0].flags & 0x280000u, 0u);
 }
 
+TEST(ArrayModel, CapacitiesBeyond64BitsAreRefusedNotWrapped) {
+    // Four disks of 2^63 sectors: two of them already hold more sectors than
+    // a 64-bit count.
+    constexpr std::uint64_t kHuge = std::uint64_t{1} << 63;
+    const std::uint64_t member = kHuge - kReservedSectors;
+    struct Case {
+        const char* name;
+        NewArray request;
+        std::uint64_t sectors;  // 0: refused
+    };
+    const Case cases[] = {
+        {"RAID0 of 4", createRequest(kLevelRaid0, {0, 1, 2, 3}), 0},
+        {"RAID5 of 3", createRequest(kLevelRaid5, {0, 1, 2}), 0},
+        {"RAID10 of 4", createRequest(kLevelRaid10, {0, 1, 2, 3}), 0},
+        {"RAID1 of 2", createRequest(kLevelRaid1, {0, 1}), member},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        State s = freshState();
+        Controller& ctl = s.controllers[0];
+        for (Disk& d : ctl.disks) {
+            d.sectors = kHuge;
+            d.extents.clear();
+        }
+        settleState(s);
+        const Outcome outcome = createArray(s, ctl, c.request);
+        if (c.sectors == 0) {
+            EXPECT_EQ(outcome, Outcome::BadRequest);
+            EXPECT_TRUE(ctl.arrays.empty());
+            for (const Disk& d : ctl.disks) EXPECT_EQ(d.extents.size(), 1u);  // nothing taken
+            continue;
+        }
+        ASSERT_EQ(outcome, Outcome::Ok);
+        ASSERT_EQ(ctl.arrays.size(), 1u);
+        EXPECT_EQ(ctl.arrays[0].sectors, c.sectors);
+        EXPECT_EQ(ctl.arrays[0].rawSectors, 2 * c.sectors);
+    }
+
+    // A migration that would grow the array past 64 bits is refused too.
+    State s = freshState();
+    Controller& ctl = s.controllers[0];
+    for (Disk& d : ctl.disks) {
+        d.sectors = kHuge;
+        d.extents.clear();
+    }
+    settleState(s);
+    ASSERT_EQ(createArray(s, ctl, createRequest(kLevelRaid1, {0, 1})), Outcome::Ok);
+    MigrationPlan wider;
+    wider.level = kLevelRaid5;
+    wider.addedMembers = {MemberChoice{2, -1}};
+    EXPECT_EQ(startMigration(s, ctl, 0, wider), Outcome::BadRequest);
+    EXPECT_FALSE(ctl.arrays[0].activity.has_value());
+    EXPECT_EQ(ctl.arrays[0].sectors, member);
+}
+
 }  // namespace

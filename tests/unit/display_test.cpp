@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+
 #include "commands/display.h"
 
 namespace {
@@ -63,6 +66,32 @@ TEST(Display, Megabytes) {
     EXPECT_DOUBLE_EQ(sectorsToMegabytes(0), 0.0);
     // The byte count is 64-bit: no wrap past 4 GiB.
     EXPECT_DOUBLE_EQ(sectorsToMegabytes(156301488), 76319.0859375);
+}
+
+TEST(Display, MegabytesOfByteCountsBeyond64Bits) {
+    // Where sectors * 512 fits in 64 bits the value is that byte count's
+    // megabytes, to the last bit.
+    for (const std::uint64_t sectors :
+         {std::uint64_t{1}, std::uint64_t{3}, std::uint64_t{8388607}, std::uint64_t{1} << 40,
+          (std::uint64_t{1} << 55) - 1, (std::uint64_t{1} << 55) - 12345}) {
+        EXPECT_EQ(sectorsToMegabytes(sectors), static_cast<double>(sectors * 512u) / 1048576.0)
+            << sectors;
+    }
+    // Beyond it the byte count would wrap; the megabytes do not.
+    const struct {
+        std::uint64_t sectors;
+        const char* shown;  // as "%.2f" prints it
+    } cases[] = {
+        {std::uint64_t{1} << 55, "17592186044416.00"},
+        {std::uint64_t{1} << 63, "4503599627370496.00"},
+        {(std::uint64_t{1} << 63) - 2048, "4503599627370495.00"},
+        {~std::uint64_t{0}, "9007199254740992.00"},
+    };
+    for (const auto& c : cases) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.2f", sectorsToMegabytes(c.sectors));
+        EXPECT_STREQ(text, c.shown) << c.sectors;
+    }
 }
 
 }  // namespace

@@ -426,4 +426,43 @@ TEST(PrintInvalidParameters, NamesTheCommandsHelp) {
     }
 }
 
+TEST(LeadingDigitsArg, OnlyValuesThatFitTheirFieldAreTaken) {
+    const struct {
+        const char* word;
+        std::int64_t lowest;
+        std::int64_t highest;
+        bool taken;
+        std::int64_t value;
+    } cases[] = {
+        {"512", 0, UINT32_MAX, true, 512},
+        {"none", 0, UINT32_MAX, true, 0},  // no digits gives 0, as before
+        {nullptr, 0, UINT8_MAX, true, 0},
+        {"4294967295", 0, UINT32_MAX, true, 4294967295},
+        {"4294967296", 0, UINT32_MAX, false, 0},
+        {"4294967808", 0, UINT32_MAX, false, 0},  // would have wrapped to 512
+        {"-1", 0, UINT32_MAX, false, 0},
+        {"255x", 0, UINT8_MAX, true, 255},
+        {"256", 0, UINT8_MAX, false, 0},
+        {"-32768", INT16_MIN, INT16_MAX, true, -32768},
+        {"-32769", INT16_MIN, INT16_MAX, false, 0},
+        {"32768", INT16_MIN, INT16_MAX, false, 0},
+        {"99999999999999999999999", INT16_MIN, INT16_MAX, false, 0},
+        {"-99999999999999999999999", INT16_MIN, INT16_MAX, false, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string word = c.word != nullptr ? c.word : "";
+        SCOPED_TRACE(word);
+        ConsoleCapture capture;
+        std::int64_t value = -7;
+        EXPECT_EQ(parseLeadingDigitsArg(c.word, c.lowest, c.highest, &value, "Shift"), c.taken ? 1 : 0);
+        if (c.taken) {
+            EXPECT_EQ(value, c.value);
+            EXPECT_EQ(capture.take(), "");
+        } else {
+            EXPECT_EQ(value, -7);  // left alone
+            EXPECT_EQ(capture.take(), "Shift => Invalid integer '" + word + "' specified.\n");
+        }
+    }
+}
+
 }  // namespace

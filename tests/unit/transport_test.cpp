@@ -80,8 +80,11 @@ public:
         const rec::ByteSpan reply(out, outputLength);
         reply.put<Block::ScsiStatus>(scsiStatus);
         reply.put<Block::SenseInfoLength>(senseLength);
-        std::memcpy(out + Block::Sense::offset, sense.data(),
-                    sense.size() < Block::kSenseSize ? sense.size() : Block::kSenseSize);
+        // An empty vector may have no storage at all: nothing to copy then.
+        if (!sense.empty()) {
+            std::memcpy(out + Block::Sense::offset, sense.data(),
+                        sense.size() < Block::kSenseSize ? sense.size() : Block::kSenseSize);
+        }
         return true;
     }
 
@@ -241,7 +244,7 @@ TEST_P(VendorCommands, SendsItsBlockOnceWithItsDataBuffer) {
 
     std::array<std::uint8_t, Block::kCdbSize> expected{};
     ASSERT_LE(c.built.size(), expected.size());
-    std::memcpy(expected.data(), c.built.data(), c.built.size());
+    std::copy(c.built.begin(), c.built.end(), expected.begin());
     if (c.byte15 >= 0) expected[15] = static_cast<std::uint8_t>(c.byte15);
     EXPECT_EQ(expected, cdbOf(call));
     EXPECT_EQ(c.byte15 >= 0 ? c.byte15 : (c.built.size() == 16 ? c.built[15] : 0),
