@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "access/code_tables.h"
 #include "access/driver_protocol.h"
 #include "access/record.h"
 
@@ -228,27 +229,15 @@ static_assert(rec::checkLayout<MigrationBlock, MigrationBlock::Zero0, MigrationB
 // readArrayStatus's reply.
 struct ArrayStatusReply {
     static constexpr std::size_t kSize = 8;
-    using Status = rec::LeField<std::uint8_t, 0>;     // 0 optimal, 1 degrade, 2 offline, 3 invalid, 4 critical
-    using Configuration = rec::LeField<std::uint8_t, 1>;  // 0 normal, 1 configuring
-    using ActivityKind = rec::LeField<std::uint8_t, 2>;   // 0 none
-    using ActivityState = rec::LeField<std::uint8_t, 3>;
+    using Status = rec::LeField<std::uint8_t, 0>;         // ARRAY_STATUS_...
+    using Configuration = rec::LeField<std::uint8_t, 1>;  // CONFIGURATION_...
+    using ActivityKind = rec::LeField<std::uint8_t, 2>;   // BGA_KIND_...
+    using ActivityState = rec::LeField<std::uint8_t, 3>;  // BGA_STATE_...
     using Percent = rec::LeField<std::uint16_t, 4>;
 };
 static_assert(rec::checkLayout<ArrayStatusReply, ArrayStatusReply::Status,
                                ArrayStatusReply::Configuration, ArrayStatusReply::ActivityKind,
                                ArrayStatusReply::ActivityState, ArrayStatusReply::Percent>());
-
-// Activity kinds and states of ArrayStatusReply.
-constexpr std::uint8_t BGA_KIND_NONE = 0;
-constexpr std::uint8_t BGA_KIND_REBUILD = 1;
-constexpr std::uint8_t BGA_KIND_FOREGROUND_INIT = 2;
-constexpr std::uint8_t BGA_KIND_BACKGROUND_INIT = 3;
-constexpr std::uint8_t BGA_KIND_CONSISTENCY_CHECK = 4;
-constexpr std::uint8_t BGA_KIND_SYNCHRONIZATION = 5;
-constexpr std::uint8_t BGA_KIND_MIGRATION = 6;
-constexpr std::uint8_t BGA_STATE_RUNNING = 1;
-constexpr std::uint8_t BGA_STATE_ABORTED = 2;
-constexpr std::uint8_t BGA_STATE_PAUSED = 3;
 
 // One entry of readArrayActivityInfo.
 struct ArrayActivityEntry {
@@ -259,17 +248,5 @@ struct ArrayActivityEntry {
 static_assert(rec::checkLayout<ArrayActivityEntry, ArrayActivityEntry::StartTime,
                                ArrayActivityEntry::ResumeTime>());
 static_assert(ArrayActivityEntry::kSize == kArrayActivityEntrySize);
-
-// Activity actions of controlActivity, kinds of startInitialization and
-// startSynchronization.
-constexpr std::uint8_t ACTION_RESTART = 1;
-constexpr std::uint8_t ACTION_PAUSE = 2;
-constexpr std::uint8_t ACTION_RESUME = 3;
-constexpr std::uint8_t ACTION_ABORT = 4;
-constexpr std::uint8_t INIT_QUICK = 0;
-constexpr std::uint8_t INIT_FOREGROUND = 1;
-constexpr std::uint8_t INIT_BACKGROUND = 2;
-constexpr std::uint8_t SYNC_SYNCHRONIZE = 0;
-constexpr std::uint8_t SYNC_CHECK = 1;
 
 }  // namespace drv

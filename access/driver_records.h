@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "access/code_tables.h"
 #include "access/driver_protocol.h"
 #include "access/record.h"
 
@@ -55,15 +56,6 @@ static_assert(rec::checkLayout<ArrayTableEntry, ArrayTableEntry::Flags,
                                ArrayTableEntry::Members>());
 
 static_assert(ArrayTableEntry::kSize == kArrayTableEntrySize);
-
-// Driver RAID level codes.
-constexpr std::uint8_t DRIVER_LEVEL_RAID0 = 0;
-constexpr std::uint8_t DRIVER_LEVEL_RAID1 = 1;  // RAID10 with more than two members
-constexpr std::uint8_t DRIVER_LEVEL_RAID5 = 4;
-constexpr std::uint8_t DRIVER_LEVEL_SPAN = 8;
-constexpr std::uint8_t DRIVER_LEVEL_JBOD = 0x10;
-constexpr std::uint8_t DRIVER_LEVEL_RAID50 = 0x20;
-constexpr std::uint8_t DRIVER_LEVEL_RAIDMF = 0x80;
 
 // The controller's place on the PCI bus (readControllerInfo).
 struct ControllerPciInfo {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "access/code_tables.h"
 #include "access/record.h"
 
 namespace lib {
@@ -138,16 +139,6 @@ constexpr std::uint32_t LOGDRV_COND_BACKUP = 0x200000;
 constexpr std::uint32_t LOGDRV_COND_FUNCTIONAL = 0x1000000;
 constexpr std::uint32_t LOGDRV_COND_CRITICAL = 0x2000000;
 constexpr std::uint32_t LOGDRV_COND_DEGRADED = 0x4000000;
-
-// Library RAID level codes.
-constexpr std::uint8_t RAID_LEVEL_RAID0 = 0x00;
-constexpr std::uint8_t RAID_LEVEL_RAID1 = 0x01;
-constexpr std::uint8_t RAID_LEVEL_RAID5 = 0x05;
-constexpr std::uint8_t RAID_LEVEL_RAID6 = 0x06;
-constexpr std::uint8_t RAID_LEVEL_SPAN = 0x08;
-constexpr std::uint8_t RAID_LEVEL_JBOD = 0x0A;
-constexpr std::uint8_t RAID_LEVEL_RAID10 = 0x10;
-constexpr std::uint8_t RAID_LEVEL_RAID50 = 0x50;
 
 // Kinds of controller record hx_getControllerInfo returns.
 constexpr std::uint16_t kControllerInfoAdapter = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "access/array_records.h"
+#include "access/code_tables.h"
 #include "access/driver_device.h"
 #include "access/hxapi.h"
 #include "console/context.h"
@@ -21,9 +22,6 @@ namespace {
 using Request = lib::ArrayCreateRequest;
 using Block = drv::ArrayCreateBlock;
 
-// Library level codes that take further words.
-constexpr std::uint8_t kLibraryRaid50 = 0x50;
-constexpr std::uint8_t kLibraryParityLevel = 6;  // RAIDMF and RAID6
 constexpr std::uint8_t kRaid50MinimumDisks = 6;
 
 // A name of 64 characters or more does not fit the 64-byte field with its
@@ -138,7 +136,7 @@ void createThroughLibrary(std::int32_t count, char** words, const CreateWords& w
 
     // The optional numbers are not range-checked; each is cut to its field.
     const std::int32_t at = w.firstOptional;
-    if (w.level == kLibraryRaid50) {
+    if (w.level == lib::RAID_LEVEL_RAID50) {
         if (count < at + 1) {
             printInvalidParameters(words[0]);
             return;
@@ -148,7 +146,7 @@ void createThroughLibrary(std::int32_t count, char** words, const CreateWords& w
             return;
         }
         request.put<Request::SubArrayCount>(static_cast<std::uint8_t>(leadingDigitsValue(words[at])));
-    } else if (w.level == kLibraryParityLevel) {
+    } else if (w.level == lib::RAID_LEVEL_RAID6) {  // RAIDMF and RAID6
         if (count < at + 3) {
             printInvalidParameters(words[0]);
             return;

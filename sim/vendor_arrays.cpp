@@ -2,6 +2,7 @@
 // controlling their background activities, and their status.
 
 #include "access/array_records.h"
+#include "access/code_tables.h"
 #include "access/driver_records.h"
 #include "access/record.h"
 #include "access/vendor_commands.h"
@@ -17,21 +18,6 @@ Controller& controllerOf(State& state, int controller) {
     return state.controllers[static_cast<std::size_t>(controller)];
 }
 
-// The driver's level codes as the library's; code 1 is RAID10 with more
-// than two disks.
-std::uint8_t libraryLevelOf(std::uint8_t driverLevel, std::size_t disks) {
-    switch (driverLevel) {
-        case drv::DRIVER_LEVEL_RAID0: return kLevelRaid0;
-        case drv::DRIVER_LEVEL_RAID1: return disks > 2 ? kLevelRaid10 : kLevelRaid1;
-        case drv::DRIVER_LEVEL_RAID5: return kLevelRaid5;
-        case drv::DRIVER_LEVEL_SPAN: return kLevelSpan;
-        case drv::DRIVER_LEVEL_JBOD: return kLevelJbod;
-        case drv::DRIVER_LEVEL_RAID50: return kLevelRaid50;
-        case drv::DRIVER_LEVEL_RAIDMF: return kLevelRaid6;
-        default: return 0xFF;
-    }
-}
-
 // The block names disks only: each member takes the first free extent of
 // its disk. It carries no sub-array or parity counts, so those take the
 // controller's defaults: two RAID5 sub-arrays, two parity disks.
@@ -42,7 +28,7 @@ ScsiOutcome createFromBlock(State& state, int controller, const VendorRequest& r
     NewArray request;
     const std::size_t disks = v.get<B::DiskCount>();
     if (disks == 0 || disks > B::kMaxDisks) return outcomeOf(Outcome::BadRequest);
-    request.level = libraryLevelOf(v.get<B::RaidLevel>(), disks);
+    request.level = codes::libraryLevelOf(v.get<B::RaidLevel>(), disks);
     request.stripeSectors = v.get<B::StripeSize>();
     request.name = v.text<B::Name>();
     request.initKind = v.get<B::InitKind>();
@@ -50,8 +36,8 @@ ScsiOutcome createFromBlock(State& state, int controller, const VendorRequest& r
     request.fromSize = true;
     const std::uint32_t sectorSize = v.get<B::SectorSize>();
     request.sectorSize = sectorSize == 0 ? 512 : sectorSize;
-    request.subArrayCount = request.level == kLevelRaid50 ? 2 : 0;
-    request.parityCount = request.level == kLevelRaid6 ? 2 : 0;
+    request.subArrayCount = request.level == lib::RAID_LEVEL_RAID50 ? 2 : 0;
+    request.parityCount = request.level == lib::RAID_LEVEL_RAID6 ? 2 : 0;
     const rec::ByteView ids = v.sub<B::Disks>();
     for (std::size_t i = 0; i < disks; ++i) request.members.push_back(MemberChoice{ids.data()[i], -1});
     return outcomeOf(createArray(state, controllerOf(state, controller), request));
@@ -68,9 +54,9 @@ ScsiOutcome migrateFromBlock(State& state, int controller, const VendorRequest& 
     MigrationPlan request;
     const std::size_t disks = v.get<B::DiskCount>();
     if (disks > B::kMaxDisks) return outcomeOf(Outcome::BadRequest);
-    request.level = libraryLevelOf(v.get<B::RaidLevel>(), a->members.size() + disks);
-    request.subArrayCount = request.level == kLevelRaid50 ? 2 : 0;
-    request.parityCount = request.level == kLevelRaid6 ? 2 : 0;
+    request.level = codes::libraryLevelOf(v.get<B::RaidLevel>(), a->members.size() + disks);
+    request.subArrayCount = request.level == lib::RAID_LEVEL_RAID50 ? 2 : 0;
+    request.parityCount = request.level == lib::RAID_LEVEL_RAID6 ? 2 : 0;
     const rec::ByteView ids = v.sub<B::Disks>();
     for (std::size_t i = 0; i < disks; ++i) request.addedMembers.push_back(MemberChoice{ids.data()[i], -1});
     return outcomeOf(startMigration(state, c, arrayId, request));
@@ -81,10 +67,9 @@ ScsiOutcome deleteOne(State& state, int controller, const VendorRequest& r) {
 }
 
 ScsiOutcome startInitialization(State& state, int controller, const VendorRequest& r) {
-    static const int libraryKinds[] = {1, 2, 4};  // quick, foreground, background
     const std::uint32_t kind = r.argument(0);
     if (kind > drv::INIT_BACKGROUND) return invalidField();
-    return outcomeOf(startInit(state, controllerOf(state, controller), r.id(), libraryKinds[kind]));
+    return outcomeOf(startInit(state, controllerOf(state, controller), r.id(), codes::kLibraryInitKinds[kind]));
 }
 
 ScsiOutcome startSynchronization(State& state, int controller, const VendorRequest& r) {
