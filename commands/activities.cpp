@@ -160,8 +160,8 @@ void startInitialization(ControllerDevice* controller, std::uint8_t arrayId, cha
     request.clear();
     request.put<R::ArrayId>(arrayId);
     request.put<R::Kind>(libraryKind);
-    request.put<R::Word6>(kLogDrvInitUnused);
-    request.put<R::Word8>(kLogDrvInitUnused);
+    request.put<R::Unused6>(kLogDrvInitUnused);
+    request.put<R::Unused8>(kLogDrvInitUnused);
     const std::uint32_t status = hx_startLogDrvInit(CONTROLLER_ADDRESS, bytes.data(),
                                                     static_cast<std::uint32_t>(bytes.size()));
     if (status == 0) {
@@ -184,7 +184,7 @@ void startSynchronization(ControllerDevice* controller, std::uint8_t arrayId, ch
     request.clear();
     request.put<R::ArrayId>(arrayId);
     request.put<R::Kind>(kind);
-    request.put<R::Zero5>(0);
+    request.put<R::Reserved5>(0);
     const std::uint32_t status = hx_startRedundancyCheck(CONTROLLER_ADDRESS, bytes);
     if (status == 0) {
         consolePrint("BGA Sync started on Array %d Type %d\n", arrayId, kind);
@@ -199,7 +199,7 @@ void migrateThroughDriver(ControllerDevice& controller, std::uint8_t arrayId, st
     std::vector<std::uint8_t> bytes(B::kSize);
     const rec::ByteSpan block(bytes.data(), bytes.size());
     block.clear();
-    block.put<B::Zero0>(0);
+    block.put<B::Reserved0>(0);
     block.put<B::RaidLevel>(level);
     block.put<B::DiskCount>(diskCount);
     const rec::ByteSpan ids = block.sub<B::Disks>();
@@ -234,7 +234,7 @@ void startMigration(ControllerDevice* controller, std::uint8_t arrayId, std::int
     request.put<R::ArrayId>(arrayId);
     request.put<R::MemberCount>(diskCount);
     request.put<R::RaidLevel>(level);
-    request.put<R::Fixed80>(kMigrationFixed);
+    request.put<R::Fixed6>(kMigrationFixed);
 
     const bool withExtents = count == 7;
     std::uint8_t extents[MAX_WORDS] = {};
@@ -363,7 +363,7 @@ void controlActivity(ControllerDevice* controller, std::uint8_t arrayId, char** 
         const rec::ByteSpan ref(bytes, sizeof bytes);
         ref.clear();
         ref.put<A::ArrayId>(arrayId);
-        if (category == kBgaRebuild) ref.put<A::Zero8>(0);
+        if (category == kBgaRebuild) ref.put<A::Reserved8>(0);
         operation(CONTROLLER_ADDRESS, bytes);
         return;
     }

@@ -101,8 +101,8 @@ void createThroughDriver(ControllerDevice& controller, const CreateWords& w) {
     block.put<Block::InitKind>(w.initKind);
     block.put<Block::RaidLevel>(w.level);
     block.put<Block::RoundingScheme>(w.rounding);
-    block.put<Block::One5>(1);
-    block.put<Block::One7>(1);
+    block.put<Block::Flag5>(1);
+    block.put<Block::Flag7>(1);
     block.put<Block::StripeSize>(w.stripe);
     block.putText<Block::Name>(w.name);
     if (w.form == CreateForm::Size) block.put<Block::SectorSize>(w.sectorSize);
@@ -119,18 +119,18 @@ void createThroughLibrary(std::int32_t count, char** words, const CreateWords& w
     const rec::ByteSpan request(bytes.data(), bytes.size());
     request.clear();
     request.put<Request::StripeSize>(w.stripe);
-    request.put<Request::Zero4>(0);
+    request.put<Request::Reserved4>(0);
     request.put<Request::SizeMb>(bySize ? w.sizeMb : 0);
-    request.put<Request::Zero20>(0);
+    request.put<Request::Reserved20>(0);
     request.putText<Request::Name>(w.name);
     request.put<Request::RaidLevel>(w.level);
     request.put<Request::InitKind>(w.initKind);
-    request.put<Request::One>(1);
+    request.put<Request::Flag91>(1);
     request.put<Request::RoundingScheme>(w.rounding);
     request.put<Request::CreationMethod>(bySize ? lib::kCreateFromSize : lib::kCreateFromExtents);
     request.put<Request::MemberCount>(w.diskCount);
     if (bySize) {
-        request.put<Request::Zero104>(0);
+        request.put<Request::Reserved104>(0);
         request.put<Request::SectorSize>(w.sectorSize);
     }
 

@@ -3,6 +3,8 @@
 #include <deque>
 #include <mutex>
 
+#include "access/driver_protocol.h"
+#include "access/record.h"
 #include "sim/array_model.h"
 
 namespace sim {
@@ -27,17 +29,20 @@ DispatchTable& dispatchTable() {
 }  // namespace
 
 std::vector<std::uint8_t> fixedSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) {
-    std::vector<std::uint8_t> sense(18, 0);
-    sense[0] = 0x70;
-    sense[2] = key;
-    sense[7] = 10;  // additional sense length: bytes 8 to 17
-    sense[12] = asc;
-    sense[13] = ascq;
+    using S = drv::FixedSense;
+    std::vector<std::uint8_t> sense(S::kSize, 0);
+    const rec::ByteSpan fields(sense.data(), sense.size());
+    fields.put<S::ResponseCode>(drv::kFixedSenseCurrent);
+    fields.put<S::SenseKey>(key);
+    fields.put<S::AdditionalLength>(
+        static_cast<std::uint8_t>(S::kSize - S::AdditionalLength::offset - 1));
+    fields.put<S::AdditionalSenseCode>(asc);
+    fields.put<S::AdditionalSenseQualifier>(ascq);
     return sense;
 }
 
 ScsiOutcome checkCondition(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) {
-    return ScsiOutcome{0x02, fixedSense(key, asc, ascq)};
+    return ScsiOutcome{drv::kScsiStatusCheckCondition, fixedSense(key, asc, ascq)};
 }
 
 ScsiOutcome good() { return ScsiOutcome{}; }

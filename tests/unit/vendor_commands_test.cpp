@@ -74,8 +74,10 @@ TEST(VendorDescriptions, UnknownBlocksAreRefusedByKind) {
         const std::uint8_t block[vendor::kBlockSize] = {c.b0, c.b1, c.b2};
         EXPECT_EQ(sim::findVendorHandler(block), nullptr);
         const sim::ScsiOutcome outcome = sim::unknownCommand(block);
-        ASSERT_EQ(outcome.sense.size(), 18u);
-        EXPECT_EQ(outcome.sense[12], c.asc) << std::hex << int(c.b0) << " " << int(c.b1);
+        ASSERT_EQ(outcome.sense.size(), drv::FixedSense::kSize);
+        EXPECT_EQ(rec::ByteView(outcome.sense.data(), outcome.sense.size())
+                      .get<drv::FixedSense::AdditionalSenseCode>(),
+                  c.asc) << std::hex << int(c.b0) << " " << int(c.b1);
     }
 }
 
