@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "access/code_tables.h"
 #include "access/driver_protocol.h"
 #include "access/record.h"
 
@@ -18,43 +19,36 @@ constexpr std::size_t kMaxLibraryMembers = 256;
 // One member of a new array: the extent on the disk and the disk.
 struct ArrayMember {
     static constexpr std::size_t kSize = 8;
-    using ExtentIndex = LeField<std::uint32_t, 0>;
-    using DiskId = LeField<std::uint32_t, 4>;
+    REC_FIELDS(
+        (ExtentIndex, LeField<std::uint32_t, 0>),
+        (DiskId, LeField<std::uint32_t, 4>))
 };
-static_assert(rec::checkLayout<ArrayMember, ArrayMember::ExtentIndex, ArrayMember::DiskId>());
+static_assert(rec::checkLayout<ArrayMember>());
 
 // hx_addHBAArray's request.
 struct ArrayCreateRequest {
     static constexpr std::size_t kSize = 2160;
-    using StripeSize = LeField<std::uint32_t, 0>;  // as typed, in 512-byte sectors
-    using Zero4 = LeField<std::uint32_t, 4>;
-    using SizeMb = LeField<std::uint32_t, 16>;     // ca2 only
-    using Zero20 = LeField<std::uint32_t, 20>;
-    using Name = Bytes<24, 64>;
-    using RaidLevel = LeField<std::uint16_t, 88>;
-    using InitKind = LeField<std::uint8_t, 90>;
-    using One = LeField<std::uint8_t, 91>;
-    using RoundingScheme = LeField<std::uint8_t, 92>;
-    using CreationMethod = LeField<std::uint8_t, 93>;  // 0: extents given, 3: size given
-    using MemberCount = LeField<std::uint8_t, 94>;
-    using ParityCount = LeField<std::uint8_t, 95>;
-    using Symmetric = LeField<std::uint8_t, 96>;
-    using Shift = LeField<std::int16_t, 98>;
-    using SubArrayCount = LeField<std::uint8_t, 100>;
-    using Zero104 = LeField<std::uint8_t, 104>;
-    using SectorSize = LeField<std::uint32_t, 108>;
-    using Members = Bytes<112, kMaxLibraryMembers * ArrayMember::kSize>;
+    REC_FIELDS(
+        (StripeSize, LeField<std::uint32_t, 0>),  // as typed, in 512-byte sectors
+        (Reserved4, LeField<std::uint32_t, 4>),  // meaning unknown; always 0
+        (SizeMb, LeField<std::uint32_t, 16>),     // ca2 only
+        (Reserved20, LeField<std::uint32_t, 20>),  // meaning unknown; always 0
+        (Name, Bytes<24, 64>),
+        (RaidLevel, LeField<std::uint16_t, 88>),
+        (InitKind, LeField<std::uint8_t, 90>),
+        (Flag91, LeField<std::uint8_t, 91>),  // meaning unknown; always 1
+        (RoundingScheme, LeField<std::uint8_t, 92>),
+        (CreationMethod, LeField<std::uint8_t, 93>),  // 0: extents given, 3: size given
+        (MemberCount, LeField<std::uint8_t, 94>),
+        (ParityCount, LeField<std::uint8_t, 95>),
+        (Symmetric, LeField<std::uint8_t, 96>),
+        (Shift, LeField<std::int16_t, 98>),
+        (SubArrayCount, LeField<std::uint8_t, 100>),
+        (Reserved104, LeField<std::uint8_t, 104>),  // meaning unknown; 0 (ca2 sets it)
+        (SectorSize, LeField<std::uint32_t, 108>),
+        (Members, Bytes<112, kMaxLibraryMembers * ArrayMember::kSize>))
 };
-static_assert(rec::checkLayout<ArrayCreateRequest, ArrayCreateRequest::StripeSize,
-                               ArrayCreateRequest::Zero4, ArrayCreateRequest::SizeMb,
-                               ArrayCreateRequest::Zero20, ArrayCreateRequest::Name,
-                               ArrayCreateRequest::RaidLevel, ArrayCreateRequest::InitKind,
-                               ArrayCreateRequest::One, ArrayCreateRequest::RoundingScheme,
-                               ArrayCreateRequest::CreationMethod, ArrayCreateRequest::MemberCount,
-                               ArrayCreateRequest::ParityCount, ArrayCreateRequest::Symmetric,
-                               ArrayCreateRequest::Shift, ArrayCreateRequest::SubArrayCount,
-                               ArrayCreateRequest::Zero104, ArrayCreateRequest::SectorSize,
-                               ArrayCreateRequest::Members>());
+static_assert(rec::checkLayout<ArrayCreateRequest>());
 static_assert(ArrayCreateRequest::Members::offset + ArrayCreateRequest::Members::width ==
               ArrayCreateRequest::kSize);
 
@@ -64,20 +58,21 @@ constexpr std::uint8_t kCreateFromSize = 3;
 // hx_delDiskArray's list of arrays to delete.
 struct ArrayIdList {
     static constexpr std::size_t kSize = 8;
-    using Count = LeField<std::uint32_t, 0>;
-    using ArrayId = LeField<std::uint32_t, 4>;
+    REC_FIELDS(
+        (Count, LeField<std::uint32_t, 0>),
+        (ArrayId, LeField<std::uint32_t, 4>))
 };
-static_assert(rec::checkLayout<ArrayIdList, ArrayIdList::Count, ArrayIdList::ArrayId>());
+static_assert(rec::checkLayout<ArrayIdList>());
 
 // One target of hx_startHBARebuildExtent.
 struct RebuildTarget {
     static constexpr std::size_t kSize = 16;
-    using ArrayId = LeField<std::uint32_t, 0>;
-    using DiskId = LeField<std::uint32_t, 4>;
-    using ExtentIndex = LeField<std::uint32_t, 8>;  // FFFFFFFFh: none given
+    REC_FIELDS(
+        (ArrayId, LeField<std::uint32_t, 0>),
+        (DiskId, LeField<std::uint32_t, 4>),
+        (ExtentIndex, LeField<std::uint32_t, 8>))  // FFFFFFFFh: none given
 };
-static_assert(rec::checkLayout<RebuildTarget, RebuildTarget::ArrayId, RebuildTarget::DiskId,
-                               RebuildTarget::ExtentIndex>());
+static_assert(rec::checkLayout<RebuildTarget>());
 constexpr std::uint32_t kNoExtent = 0xFFFFFFFFu;
 constexpr std::size_t kMaxBackupTargets = 20;
 constexpr std::uint16_t kBackupListEnd = 0xFFFF;
@@ -88,66 +83,64 @@ constexpr std::uint16_t kBackupListEnd = 0xFFFF;
 // id is FFFFh.
 struct BackupTarget {
     static constexpr std::size_t kSize = 16;
-    using ArrayId = LeField<std::uint16_t, 0>;
-    using DiskId = LeField<std::uint16_t, 2>;
+    REC_FIELDS(
+        (ArrayId, LeField<std::uint16_t, 0>),
+        (DiskId, LeField<std::uint16_t, 2>))
 };
-static_assert(rec::checkLayout<BackupTarget, BackupTarget::ArrayId, BackupTarget::DiskId>());
+static_assert(rec::checkLayout<BackupTarget>());
 
 struct LogDrvInitRequest {
     static constexpr std::size_t kSize = 524;
-    using ArrayId = LeField<std::uint32_t, 0>;
-    using Kind = LeField<std::uint8_t, 4>;  // library code: 1 quick, 2 fore, 4 back
-    using Word6 = LeField<std::uint16_t, 6>;
-    using Word8 = LeField<std::uint16_t, 8>;
+    REC_FIELDS(
+        (ArrayId, LeField<std::uint32_t, 0>),
+        (Kind, LeField<std::uint8_t, 4>),  // library code: 1 quick, 2 fore, 4 back
+        // Not used by the console's request; both hold FFFFh.
+        (Unused6, LeField<std::uint16_t, 6>),
+        (Unused8, LeField<std::uint16_t, 8>))
 };
-static_assert(rec::checkLayout<LogDrvInitRequest, LogDrvInitRequest::ArrayId,
-                               LogDrvInitRequest::Kind, LogDrvInitRequest::Word6,
-                               LogDrvInitRequest::Word8>());
+static_assert(rec::checkLayout<LogDrvInitRequest>());
 
 struct RedundancyCheckRequest {
     static constexpr std::size_t kSize = 8;
-    using ArrayId = LeField<std::uint32_t, 0>;
-    using Kind = LeField<std::uint8_t, 4>;  // 0 synchronise, 1 check
-    using Zero5 = LeField<std::uint8_t, 5>;
+    REC_FIELDS(
+        (ArrayId, LeField<std::uint32_t, 0>),
+        (Kind, LeField<std::uint8_t, 4>),  // 0 synchronise, 1 check
+        (Reserved5, LeField<std::uint8_t, 5>))  // meaning unknown; always 0
 };
-static_assert(rec::checkLayout<RedundancyCheckRequest, RedundancyCheckRequest::ArrayId,
-                               RedundancyCheckRequest::Kind, RedundancyCheckRequest::Zero5>());
+static_assert(rec::checkLayout<RedundancyCheckRequest>());
 
 // The array an activity control addresses; 12 bytes for the rebuild ones.
 struct ActivityRef {
     static constexpr std::size_t kSize = 12;
-    using ArrayId = LeField<std::uint32_t, 0>;
-    using Zero8 = LeField<std::uint32_t, 8>;
+    REC_FIELDS(
+        (ArrayId, LeField<std::uint32_t, 0>),
+        (Reserved8, LeField<std::uint32_t, 8>))  // read by the rebuild operations; meaning unknown, 0
 };
-static_assert(rec::checkLayout<ActivityRef, ActivityRef::ArrayId, ActivityRef::Zero8>());
+static_assert(rec::checkLayout<ActivityRef>());
 
 struct MigrationMember {
     static constexpr std::size_t kSize = 8;
-    using ExtentIndex = LeField<std::uint32_t, 0>;
-    using DiskId = LeField<std::uint32_t, 4>;
+    REC_FIELDS(
+        (ExtentIndex, LeField<std::uint32_t, 0>),
+        (DiskId, LeField<std::uint32_t, 4>))
 };
-static_assert(rec::checkLayout<MigrationMember, MigrationMember::ExtentIndex,
-                               MigrationMember::DiskId>());
+static_assert(rec::checkLayout<MigrationMember>());
 
 struct MigrationRequest {
     static constexpr std::size_t kSize = 2064;
-    using ArrayId = LeField<std::uint16_t, 0>;
-    using MemberCount = LeField<std::uint16_t, 2>;
-    using RaidLevel = LeField<std::uint16_t, 4>;
-    using Fixed80 = LeField<std::uint16_t, 6>;  // always 128
-    using SubArrayCount = LeField<std::uint8_t, 8>;
-    using ParityCount = LeField<std::uint8_t, 9>;
-    using Symmetric = LeField<std::uint8_t, 10>;
-    using DisksOnly = LeField<std::uint8_t, 11>;  // 1: disks without extents, 0: with
-    using Shift = LeField<std::int16_t, 12>;
-    using Members = Bytes<16, kMaxLibraryMembers * MigrationMember::kSize>;
+    REC_FIELDS(
+        (ArrayId, LeField<std::uint16_t, 0>),
+        (MemberCount, LeField<std::uint16_t, 2>),
+        (RaidLevel, LeField<std::uint16_t, 4>),
+        (Fixed6, LeField<std::uint16_t, 6>),  // meaning unknown; always 128
+        (SubArrayCount, LeField<std::uint8_t, 8>),
+        (ParityCount, LeField<std::uint8_t, 9>),
+        (Symmetric, LeField<std::uint8_t, 10>),
+        (DisksOnly, LeField<std::uint8_t, 11>),  // 1: disks without extents, 0: with
+        (Shift, LeField<std::int16_t, 12>),
+        (Members, Bytes<16, kMaxLibraryMembers * MigrationMember::kSize>))
 };
-static_assert(rec::checkLayout<MigrationRequest, MigrationRequest::ArrayId,
-                               MigrationRequest::MemberCount, MigrationRequest::RaidLevel,
-                               MigrationRequest::Fixed80, MigrationRequest::SubArrayCount,
-                               MigrationRequest::ParityCount, MigrationRequest::Symmetric,
-                               MigrationRequest::DisksOnly, MigrationRequest::Shift,
-                               MigrationRequest::Members>());
+static_assert(rec::checkLayout<MigrationRequest>());
 static_assert(MigrationRequest::Members::offset + MigrationRequest::Members::width ==
               MigrationRequest::kSize);
 
@@ -158,34 +151,35 @@ constexpr std::uint8_t kProgressRunning = 1;
 
 struct RebuildProgress {  // also the backup's
     static constexpr std::size_t kSize = 88;
-    using State = LeField<std::uint8_t, 64>;
-    using Percent = LeField<std::uint8_t, 66>;
+    REC_FIELDS(
+        (State, LeField<std::uint8_t, 64>),
+        (Percent, LeField<std::uint8_t, 66>))
 };
-static_assert(rec::checkLayout<RebuildProgress, RebuildProgress::State, RebuildProgress::Percent>());
+static_assert(rec::checkLayout<RebuildProgress>());
 
 struct RedundancyCheckProgress {
     static constexpr std::size_t kSize = 72;
-    using State = LeField<std::uint8_t, 70>;
-    using Percent = LeField<std::uint8_t, 71>;
+    REC_FIELDS(
+        (State, LeField<std::uint8_t, 70>),
+        (Percent, LeField<std::uint8_t, 71>))
 };
-static_assert(rec::checkLayout<RedundancyCheckProgress, RedundancyCheckProgress::State,
-                               RedundancyCheckProgress::Percent>());
+static_assert(rec::checkLayout<RedundancyCheckProgress>());
 
 struct LogDrvInitProgress {
     static constexpr std::size_t kSize = 524;
-    using State = LeField<std::uint8_t, 70>;
-    using Percent = LeField<std::uint8_t, 71>;
+    REC_FIELDS(
+        (State, LeField<std::uint8_t, 70>),
+        (Percent, LeField<std::uint8_t, 71>))
 };
-static_assert(rec::checkLayout<LogDrvInitProgress, LogDrvInitProgress::State,
-                               LogDrvInitProgress::Percent>());
+static_assert(rec::checkLayout<LogDrvInitProgress>());
 
 struct MigrationProgress {
     static constexpr std::size_t kSize = 208;
-    using Percent = LeField<std::uint16_t, 68>;
-    using State = LeField<std::uint8_t, 70>;
+    REC_FIELDS(
+        (Percent, LeField<std::uint16_t, 68>),
+        (State, LeField<std::uint8_t, 70>))
 };
-static_assert(rec::checkLayout<MigrationProgress, MigrationProgress::Percent,
-                               MigrationProgress::State>());
+static_assert(rec::checkLayout<MigrationProgress>());
 
 }  // namespace lib
 
@@ -195,81 +189,53 @@ namespace drv {
 struct ArrayCreateBlock {
     static constexpr std::size_t kSize = 872;
     static constexpr std::size_t kMaxDisks = kSize - 120;
-    using InitKind = rec::LeField<std::uint8_t, 1>;
-    using RaidLevel = rec::LeField<std::uint8_t, 2>;  // driver code
-    using RoundingScheme = rec::LeField<std::uint8_t, 3>;
-    using One5 = rec::LeField<std::uint8_t, 5>;
-    using One7 = rec::LeField<std::uint8_t, 7>;
-    using StripeSize = rec::LeField<std::uint32_t, 8>;
-    using Name = rec::Bytes<28, 64>;
-    using SectorSize = rec::LeField<std::uint32_t, 92>;
-    using DiskCount = rec::LeField<std::uint8_t, 96>;
-    using Disks = rec::Bytes<120, kMaxDisks>;
+    REC_FIELDS(
+        (InitKind, rec::LeField<std::uint8_t, 1>),
+        (RaidLevel, rec::LeField<std::uint8_t, 2>),  // driver code
+        (RoundingScheme, rec::LeField<std::uint8_t, 3>),
+        // Meaning unknown; the console sets both to 1.
+        (Flag5, rec::LeField<std::uint8_t, 5>),
+        (Flag7, rec::LeField<std::uint8_t, 7>),
+        (StripeSize, rec::LeField<std::uint32_t, 8>),
+        (Name, rec::Bytes<28, 64>),
+        (SectorSize, rec::LeField<std::uint32_t, 92>),
+        (DiskCount, rec::LeField<std::uint8_t, 96>),
+        (Disks, rec::Bytes<120, kMaxDisks>))
 };
-static_assert(rec::checkLayout<ArrayCreateBlock, ArrayCreateBlock::InitKind,
-                               ArrayCreateBlock::RaidLevel, ArrayCreateBlock::RoundingScheme,
-                               ArrayCreateBlock::One5, ArrayCreateBlock::One7,
-                               ArrayCreateBlock::StripeSize, ArrayCreateBlock::Name,
-                               ArrayCreateBlock::SectorSize, ArrayCreateBlock::DiskCount,
-                               ArrayCreateBlock::Disks>());
+static_assert(rec::checkLayout<ArrayCreateBlock>());
 
 // startMigration's data.
 struct MigrationBlock {
     static constexpr std::size_t kSize = 800;
     static constexpr std::size_t kMaxDisks = kSize - 40;
-    using Zero0 = rec::LeField<std::uint8_t, 0>;
-    using RaidLevel = rec::LeField<std::uint8_t, 1>;  // driver code
-    using DiskCount = rec::LeField<std::uint8_t, 24>;
-    using Disks = rec::Bytes<40, kMaxDisks>;
+    REC_FIELDS(
+        (Reserved0, rec::LeField<std::uint8_t, 0>),  // meaning unknown; always 0
+        (RaidLevel, rec::LeField<std::uint8_t, 1>),  // driver code
+        (DiskCount, rec::LeField<std::uint8_t, 24>),
+        (Disks, rec::Bytes<40, kMaxDisks>))
 };
-static_assert(rec::checkLayout<MigrationBlock, MigrationBlock::Zero0, MigrationBlock::RaidLevel,
-                               MigrationBlock::DiskCount, MigrationBlock::Disks>());
+static_assert(rec::checkLayout<MigrationBlock>());
 
 // readArrayStatus's reply.
 struct ArrayStatusReply {
     static constexpr std::size_t kSize = 8;
-    using Status = rec::LeField<std::uint8_t, 0>;     // 0 optimal, 1 degrade, 2 offline, 3 invalid, 4 critical
-    using Configuration = rec::LeField<std::uint8_t, 1>;  // 0 normal, 1 configuring
-    using ActivityKind = rec::LeField<std::uint8_t, 2>;   // 0 none
-    using ActivityState = rec::LeField<std::uint8_t, 3>;
-    using Percent = rec::LeField<std::uint16_t, 4>;
+    REC_FIELDS(
+        (Status, rec::LeField<std::uint8_t, 0>),         // ARRAY_STATUS_...
+        (Configuration, rec::LeField<std::uint8_t, 1>),  // CONFIGURATION_...
+        (ActivityKind, rec::LeField<std::uint8_t, 2>),   // BGA_KIND_...
+        (ActivityState, rec::LeField<std::uint8_t, 3>),  // BGA_STATE_...
+        (Percent, rec::LeField<std::uint16_t, 4>))
 };
-static_assert(rec::checkLayout<ArrayStatusReply, ArrayStatusReply::Status,
-                               ArrayStatusReply::Configuration, ArrayStatusReply::ActivityKind,
-                               ArrayStatusReply::ActivityState, ArrayStatusReply::Percent>());
-
-// Activity kinds and states of ArrayStatusReply.
-constexpr std::uint8_t BGA_KIND_NONE = 0;
-constexpr std::uint8_t BGA_KIND_REBUILD = 1;
-constexpr std::uint8_t BGA_KIND_FOREGROUND_INIT = 2;
-constexpr std::uint8_t BGA_KIND_BACKGROUND_INIT = 3;
-constexpr std::uint8_t BGA_KIND_CONSISTENCY_CHECK = 4;
-constexpr std::uint8_t BGA_KIND_SYNCHRONIZATION = 5;
-constexpr std::uint8_t BGA_KIND_MIGRATION = 6;
-constexpr std::uint8_t BGA_STATE_RUNNING = 1;
-constexpr std::uint8_t BGA_STATE_ABORTED = 2;
-constexpr std::uint8_t BGA_STATE_PAUSED = 3;
+static_assert(rec::checkLayout<ArrayStatusReply>());
 
 // One entry of readArrayActivityInfo.
 struct ArrayActivityEntry {
     static constexpr std::size_t kSize = 144;
-    using StartTime = rec::LeField<std::uint32_t, 128>;
-    using ResumeTime = rec::LeField<std::uint32_t, 132>;
+    REC_FIELDS(
+        (StartTime, rec::LeField<std::uint32_t, 128>),
+        (ResumeTime, rec::LeField<std::uint32_t, 132>))
 };
-static_assert(rec::checkLayout<ArrayActivityEntry, ArrayActivityEntry::StartTime,
-                               ArrayActivityEntry::ResumeTime>());
+static_assert(rec::checkLayout<ArrayActivityEntry>());
 static_assert(ArrayActivityEntry::kSize == kArrayActivityEntrySize);
-
-// Activity actions of controlActivity, kinds of startInitialization and
-// startSynchronization.
-constexpr std::uint8_t ACTION_RESTART = 1;
-constexpr std::uint8_t ACTION_PAUSE = 2;
-constexpr std::uint8_t ACTION_RESUME = 3;
-constexpr std::uint8_t ACTION_ABORT = 4;
-constexpr std::uint8_t INIT_QUICK = 0;
-constexpr std::uint8_t INIT_FOREGROUND = 1;
-constexpr std::uint8_t INIT_BACKGROUND = 2;
-constexpr std::uint8_t SYNC_SYNCHRONIZE = 0;
-constexpr std::uint8_t SYNC_CHECK = 1;
 
 }  // namespace drv

@@ -3,9 +3,11 @@
 // of the SCSI port devices for a Talo controller.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "access/driver_protocol.h"
+#include "access/vendor_commands.h"
 #include "platform/device_access.h"
 
 class DriverDevice {
@@ -44,6 +46,14 @@ public:
     // CDB byte 15. Returns 1 on success, 0 on failure, having printed why.
     int executeVendorCommand(void* data, std::uint32_t dataLength, const std::uint8_t* cdb,
                              std::uint8_t cdbLength, int clearData, std::uint8_t extraByte);
+
+    // Builds the block of one described command (its codes, the id and the
+    // arguments in order) and sends it with the description's block length,
+    // data length and clearing. length counts only for commands whose data
+    // length the caller gives.
+    int sendVendorCommand(const vendor::Command& command, std::uint8_t id,
+                          std::initializer_list<std::uint32_t> arguments, void* data = nullptr,
+                          std::uint32_t length = 0);
 
     // The vendor command set: each builds one command block and sends it.
     // All return 1 on success and 0 on failure (already printed).

@@ -18,43 +18,43 @@ constexpr std::uint32_t kIdentifyTimeoutSeconds = 10;
 // The Windows SRB_IO_CONTROL header that leads every miniport request.
 struct SrbIoControl {
     static constexpr std::size_t kSize = 28;
-    using HeaderLength = rec::LeField<std::uint32_t, 0>;
-    using Signature = rec::Bytes<4, 8>;
-    using Timeout = rec::LeField<std::uint32_t, 12>;
-    using ControlCode = rec::LeField<std::uint32_t, 16>;
-    using ReturnCode = rec::LeField<std::uint32_t, 20>;
-    using Length = rec::LeField<std::uint32_t, 24>;
+    REC_FIELDS(
+        (HeaderLength, rec::LeField<std::uint32_t, 0>),
+        (Signature, rec::Bytes<4, 8>),
+        (Timeout, rec::LeField<std::uint32_t, 12>),
+        (ControlCode, rec::LeField<std::uint32_t, 16>),
+        (ReturnCode, rec::LeField<std::uint32_t, 20>),
+        (Length, rec::LeField<std::uint32_t, 24>))
 };
-static_assert(rec::checkLayout<SrbIoControl, SrbIoControl::HeaderLength, SrbIoControl::Signature,
-                               SrbIoControl::Timeout, SrbIoControl::ControlCode,
-                               SrbIoControl::ReturnCode, SrbIoControl::Length>());
+static_assert(rec::checkLayout<SrbIoControl>());
 static_assert(SrbIoControl::Length::offset + 4 == SrbIoControl::kSize);
 
 // The identification answer: driver version, magic and target id.
 struct ControllerIdentity {
     static constexpr std::size_t kSize = 40;
-    using Version1 = rec::LeField<std::uint32_t, 0>;
-    using Version2 = rec::LeField<std::uint32_t, 4>;
-    using Version3 = rec::LeField<std::uint32_t, 8>;
-    using Version4 = rec::LeField<std::uint32_t, 12>;
-    using Magic = rec::LeField<std::uint32_t, 16>;
-    using TargetId = rec::LeField<std::uint8_t, 24>;
+    REC_FIELDS(
+        (Version1, rec::LeField<std::uint32_t, 0>),
+        (Version2, rec::LeField<std::uint32_t, 4>),
+        (Version3, rec::LeField<std::uint32_t, 8>),
+        (Version4, rec::LeField<std::uint32_t, 12>),
+        (Magic, rec::LeField<std::uint32_t, 16>),
+        (TargetId, rec::LeField<std::uint8_t, 24>))
 };
-static_assert(rec::checkLayout<ControllerIdentity, ControllerIdentity::Version1,
-                               ControllerIdentity::Version2, ControllerIdentity::Version3,
-                               ControllerIdentity::Version4, ControllerIdentity::Magic,
-                               ControllerIdentity::TargetId>());
+static_assert(rec::checkLayout<ControllerIdentity>());
 
 // One buffer, sent and received: the header, then the identity.
 struct IdentifyRequest {
     static constexpr std::size_t kSize = SrbIoControl::kSize + ControllerIdentity::kSize;
-    using Header = rec::Bytes<0, SrbIoControl::kSize>;
-    using Identity = rec::Bytes<SrbIoControl::kSize, ControllerIdentity::kSize>;
-    using Magic = rec::LeField<std::uint32_t, 44>;
-    using TargetId = rec::LeField<std::uint8_t, 52>;
+    REC_FIELDS(
+        (Header, rec::Bytes<0, SrbIoControl::kSize>),
+        (Identity, rec::Bytes<SrbIoControl::kSize, ControllerIdentity::kSize>))
+    // The identity's fields, seen from the whole buffer.
+    using Magic = rec::LeField<std::uint32_t, Identity::offset + ControllerIdentity::Magic::offset>;
+    using TargetId =
+        rec::LeField<std::uint8_t, Identity::offset + ControllerIdentity::TargetId::offset>;
 };
 static_assert(IdentifyRequest::kSize == 68);
-static_assert(rec::checkLayout<IdentifyRequest, IdentifyRequest::Header, IdentifyRequest::Identity>());
+static_assert(rec::checkLayout<IdentifyRequest>());
 static_assert(IdentifyRequest::Magic::offset ==
               IdentifyRequest::Identity::offset + ControllerIdentity::Magic::offset);
 static_assert(IdentifyRequest::TargetId::offset ==
@@ -76,29 +76,23 @@ struct PassThroughBlock {
     static constexpr std::size_t kScsiPassThroughDirectSize = 44;
     static constexpr std::size_t kSenseSize = 32;
     static constexpr std::size_t kCdbSize = 16;
-    using Length = rec::LeField<std::uint16_t, 0>;
-    using ScsiStatus = rec::LeField<std::uint8_t, 2>;
-    using PathId = rec::LeField<std::uint8_t, 3>;
-    using TargetId = rec::LeField<std::uint8_t, 4>;
-    using Lun = rec::LeField<std::uint8_t, 5>;
-    using CdbLength = rec::LeField<std::uint8_t, 6>;
-    using SenseInfoLength = rec::LeField<std::uint8_t, 7>;
-    using DataIn = rec::LeField<std::uint8_t, 8>;
-    using DataTransferLength = rec::LeField<std::uint32_t, 12>;
-    using TimeOutValue = rec::LeField<std::uint32_t, 16>;
-    using DataBuffer = rec::LeField<std::uint32_t, 20>;
-    using SenseInfoOffset = rec::LeField<std::uint32_t, 24>;
-    using Cdb = rec::Bytes<28, kCdbSize>;
-    using Sense = rec::Bytes<48, kSenseSize>;
+    REC_FIELDS(
+        (Length, rec::LeField<std::uint16_t, 0>),
+        (ScsiStatus, rec::LeField<std::uint8_t, 2>),
+        (PathId, rec::LeField<std::uint8_t, 3>),
+        (TargetId, rec::LeField<std::uint8_t, 4>),
+        (Lun, rec::LeField<std::uint8_t, 5>),
+        (CdbLength, rec::LeField<std::uint8_t, 6>),
+        (SenseInfoLength, rec::LeField<std::uint8_t, 7>),
+        (DataIn, rec::LeField<std::uint8_t, 8>),
+        (DataTransferLength, rec::LeField<std::uint32_t, 12>),
+        (TimeOutValue, rec::LeField<std::uint32_t, 16>),
+        (DataBuffer, rec::LeField<std::uint32_t, 20>),
+        (SenseInfoOffset, rec::LeField<std::uint32_t, 24>),
+        (Cdb, rec::Bytes<28, kCdbSize>),
+        (Sense, rec::Bytes<48, kSenseSize>))
 };
-static_assert(rec::checkLayout<PassThroughBlock, PassThroughBlock::Length,
-                               PassThroughBlock::ScsiStatus, PassThroughBlock::PathId,
-                               PassThroughBlock::TargetId, PassThroughBlock::Lun,
-                               PassThroughBlock::CdbLength, PassThroughBlock::SenseInfoLength,
-                               PassThroughBlock::DataIn, PassThroughBlock::DataTransferLength,
-                               PassThroughBlock::TimeOutValue, PassThroughBlock::DataBuffer,
-                               PassThroughBlock::SenseInfoOffset, PassThroughBlock::Cdb,
-                               PassThroughBlock::Sense>());
+static_assert(rec::checkLayout<PassThroughBlock>());
 static_assert(PassThroughBlock::Cdb::offset + PassThroughBlock::Cdb::width ==
               PassThroughBlock::kScsiPassThroughDirectSize);
 
@@ -107,6 +101,19 @@ constexpr std::uint8_t kOpArray = 0xE0;       // one array; its id in CDB byte 1
 constexpr std::uint8_t kOpTable = 0xE1;       // table reads and disk-level control
 constexpr std::uint8_t kOpDisk = 0xE2;        // sector access and error simulation
 constexpr std::uint8_t kOpController = 0xE3;  // controller information
+
+// Fixed-format sense data, as the driver returns it with a check condition.
+struct FixedSense {
+    static constexpr std::size_t kSize = 18;
+    REC_FIELDS(
+        (ResponseCode, rec::LeField<std::uint8_t, 0>),  // 70h: current, fixed format
+        (SenseKey, rec::LeField<std::uint8_t, 2>),
+        (AdditionalLength, rec::LeField<std::uint8_t, 7>),  // the bytes after this one
+        (AdditionalSenseCode, rec::LeField<std::uint8_t, 12>),
+        (AdditionalSenseQualifier, rec::LeField<std::uint8_t, 13>))
+};
+static_assert(rec::checkLayout<FixedSense>());
+constexpr std::uint8_t kFixedSenseCurrent = 0x70;
 
 constexpr std::uint8_t kScsiStatusGood = 0x00;
 constexpr std::uint8_t kScsiStatusCheckCondition = 0x02;

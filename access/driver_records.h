@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "access/code_tables.h"
 #include "access/driver_protocol.h"
 #include "access/record.h"
 
@@ -14,18 +15,17 @@ using rec::LeField;
 // One disk slot of the disk table (readDiskInfo).
 struct DiskTableEntry {
     static constexpr std::size_t kSize = 112;
-    using Flags = LeField<std::uint8_t, 0>;  // bit 0: the slot holds a disk
-    using Channel = LeField<std::uint8_t, 4>;
-    using Sectors = LeField<std::uint64_t, 16>;
-    // Bytes 24 to 55 carry no field of the table itself; the driver puts the
-    // disk's model text there, zero-terminated unless it fills all 32.
-    using Model = Bytes<24, 32>;
-    using Serial = Bytes<56, 24>;
-    using Firmware = Bytes<80, 32>;
+    REC_FIELDS(
+        (Flags, LeField<std::uint8_t, 0>),  // bit 0: the slot holds a disk
+        (Channel, LeField<std::uint8_t, 4>),
+        (Sectors, LeField<std::uint64_t, 16>),
+        // Bytes 24 to 55 carry no field of the table itself; the driver puts the
+        // disk's model text there, zero-terminated unless it fills all 32.
+        (Model, Bytes<24, 32>),
+        (Serial, Bytes<56, 24>),
+        (Firmware, Bytes<80, 32>))
 };
-static_assert(rec::checkLayout<DiskTableEntry, DiskTableEntry::Flags, DiskTableEntry::Channel,
-                               DiskTableEntry::Sectors, DiskTableEntry::Model,
-                               DiskTableEntry::Serial, DiskTableEntry::Firmware>());
+static_assert(rec::checkLayout<DiskTableEntry>());
 
 static_assert(DiskTableEntry::kSize == kDiskTableEntrySize);
 
@@ -36,52 +36,36 @@ constexpr std::uint8_t ARRAY_SLOT_PRESENT = 0x1;
 struct ArrayTableEntry {
     static constexpr std::size_t kSize = 120;
     static constexpr std::size_t kMaxMembers = 32;
-    using Flags = LeField<std::uint8_t, 0>;  // bit 0: the slot holds an array
-    using StripeSectors = LeField<std::uint16_t, 2>;
-    using RaidLevel = LeField<std::uint8_t, 4>;
-    using MemberCount = LeField<std::uint8_t, 5>;
-    using CacheMode = LeField<std::uint8_t, 6>;
-    using Lookahead = LeField<std::uint8_t, 7>;
-    using WriteMode = LeField<std::uint8_t, 8>;
-    using Sectors = LeField<std::uint64_t, 16>;
-    using Name = Bytes<24, 64>;
-    using Members = Bytes<88, kMaxMembers>;
+    REC_FIELDS(
+        (Flags, LeField<std::uint8_t, 0>),  // bit 0: the slot holds an array
+        (StripeSectors, LeField<std::uint16_t, 2>),
+        (RaidLevel, LeField<std::uint8_t, 4>),
+        (MemberCount, LeField<std::uint8_t, 5>),
+        (CacheMode, LeField<std::uint8_t, 6>),
+        (Lookahead, LeField<std::uint8_t, 7>),
+        (WriteMode, LeField<std::uint8_t, 8>),
+        (Sectors, LeField<std::uint64_t, 16>),
+        (Name, Bytes<24, 64>),
+        (Members, Bytes<88, kMaxMembers>))
 };
-static_assert(rec::checkLayout<ArrayTableEntry, ArrayTableEntry::Flags,
-                               ArrayTableEntry::StripeSectors, ArrayTableEntry::RaidLevel,
-                               ArrayTableEntry::MemberCount, ArrayTableEntry::CacheMode,
-                               ArrayTableEntry::Lookahead, ArrayTableEntry::WriteMode,
-                               ArrayTableEntry::Sectors, ArrayTableEntry::Name,
-                               ArrayTableEntry::Members>());
+static_assert(rec::checkLayout<ArrayTableEntry>());
 
 static_assert(ArrayTableEntry::kSize == kArrayTableEntrySize);
-
-// Driver RAID level codes.
-constexpr std::uint8_t DRIVER_LEVEL_RAID0 = 0;
-constexpr std::uint8_t DRIVER_LEVEL_RAID1 = 1;  // RAID10 with more than two members
-constexpr std::uint8_t DRIVER_LEVEL_RAID5 = 4;
-constexpr std::uint8_t DRIVER_LEVEL_SPAN = 8;
-constexpr std::uint8_t DRIVER_LEVEL_JBOD = 0x10;
-constexpr std::uint8_t DRIVER_LEVEL_RAID50 = 0x20;
-constexpr std::uint8_t DRIVER_LEVEL_RAIDMF = 0x80;
 
 // The controller's place on the PCI bus (readControllerInfo).
 struct ControllerPciInfo {
     static constexpr std::size_t kSize = 116;
     static constexpr std::size_t kResources = 6;
-    using Resources = Bytes<0, kResources * 4>;
-    using Bus = LeField<std::uint32_t, 72>;
-    using Slot = LeField<std::uint32_t, 76>;
-    using Irql = LeField<std::uint32_t, 84>;
-    using IrqVector = LeField<std::uint32_t, 88>;
-    using VendorDeviceId = LeField<std::uint32_t, 92>;
-    using SubsystemId = LeField<std::uint32_t, 96>;
-    using PortNumber = LeField<std::uint32_t, 108>;
+    REC_FIELDS(
+        (Resources, Bytes<0, kResources * 4>),
+        (Bus, LeField<std::uint32_t, 72>),
+        (Slot, LeField<std::uint32_t, 76>),
+        (Irql, LeField<std::uint32_t, 84>),
+        (IrqVector, LeField<std::uint32_t, 88>),
+        (VendorDeviceId, LeField<std::uint32_t, 92>),
+        (SubsystemId, LeField<std::uint32_t, 96>),
+        (PortNumber, LeField<std::uint32_t, 108>))
 };
-static_assert(rec::checkLayout<ControllerPciInfo, ControllerPciInfo::Resources,
-                               ControllerPciInfo::Bus, ControllerPciInfo::Slot,
-                               ControllerPciInfo::Irql, ControllerPciInfo::IrqVector,
-                               ControllerPciInfo::VendorDeviceId, ControllerPciInfo::SubsystemId,
-                               ControllerPciInfo::PortNumber>());
+static_assert(rec::checkLayout<ControllerPciInfo>());
 
 }  // namespace drv

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "access/code_tables.h"
 #include "access/record.h"
 
 namespace lib {
@@ -13,38 +14,59 @@ namespace lib {
 using rec::Bytes;
 using rec::LeField;
 
+// hx_initialize's block.
+struct InitBlock {
+    static constexpr std::size_t kSize = 256;
+    REC_FIELDS(
+        (ErrorHandler, LeField<std::uint32_t, 0>),  // the faultlog handle
+        (Magic, LeField<std::uint32_t, 8>),
+        // Set to 1; its meaning is not known.
+        (Flag12, LeField<std::uint8_t, 12>))
+};
+static_assert(rec::checkLayout<InitBlock>());
+constexpr std::uint32_t kInitMagic = 0xBABA0001u;
+
+// hx_getDiscoverPath's reply.
+struct DiscoverPath {
+    static constexpr std::size_t kSize = 72;
+    REC_FIELDS(
+        (Path, Bytes<0, 64>),
+        (ControllerId, LeField<std::uint16_t, 64>),  // PCI device id
+        (SubsystemId, LeField<std::uint16_t, 68>))
+};
+static_assert(rec::checkLayout<DiscoverPath>());
+
 // Request key of the query operations.
 struct InfoRequest {
     static constexpr std::size_t kSize = 12;
-    using FirstId = LeField<std::uint32_t, 0>;
-    using Count = LeField<std::uint32_t, 4>;  // in: wanted; out: returned
-    using Word = LeField<std::uint16_t, 8>;   // disk queries: 255 or 0; controller info: the kind
+    REC_FIELDS(
+        (FirstId, LeField<std::uint32_t, 0>),
+        (Count, LeField<std::uint32_t, 4>),  // in: wanted; out: returned
+        (Selector, LeField<std::uint16_t, 8>))  // disk queries: 255 or 0; controller info: the kind
 };
-static_assert(rec::checkLayout<InfoRequest, InfoRequest::FirstId, InfoRequest::Count,
-                               InfoRequest::Word>());
+static_assert(rec::checkLayout<InfoRequest>());
 
 // Header of every list reply; the records follow from offset 64.
 struct InfoReplyHeader {
     static constexpr std::size_t kSize = 64;
-    using BufferSize = LeField<std::uint32_t, 32>;
-    using BytesFilled = LeField<std::uint32_t, 36>;  // header included
+    REC_FIELDS(
+        (BufferSize, LeField<std::uint32_t, 32>),
+        (BytesFilled, LeField<std::uint32_t, 36>))  // header included
 };
-static_assert(rec::checkLayout<InfoReplyHeader, InfoReplyHeader::BufferSize,
-                               InfoReplyHeader::BytesFilled>());
+static_assert(rec::checkLayout<InfoReplyHeader>());
 
 // One extent of a disk: free, spare or part of an array.
 struct PhyDrvExtent {
     static constexpr std::size_t kSize = 32;
-    using Index = LeField<std::uint16_t, 0>;
-    using Flags = LeField<std::uint32_t, 4>;
-    using ArrayId = LeField<std::uint16_t, 8>;      // 255: none
-    using BackupTime = LeField<std::uint32_t, 10>;  // not aligned
-    using Start = LeField<std::uint64_t, 16>;
-    using Size = LeField<std::uint64_t, 24>;
+    REC_FIELDS(
+        (Index, LeField<std::uint16_t, 0>),
+        (Flags, LeField<std::uint32_t, 4>),
+        (ArrayId, LeField<std::uint16_t, 8>),      // 255: none
+        (BackupTime, LeField<std::uint32_t, 10>),  // not aligned
+        (Start, LeField<std::uint64_t, 16>),
+        (Size, LeField<std::uint64_t, 24>))
 };
-static_assert(rec::checkLayout<PhyDrvExtent, PhyDrvExtent::Index, PhyDrvExtent::Flags,
-                               PhyDrvExtent::ArrayId, PhyDrvExtent::BackupTime,
-                               PhyDrvExtent::Start, PhyDrvExtent::Size>());
+static_assert(rec::checkLayout<PhyDrvExtent>());
 
 // Extent flag bits.
 constexpr std::uint32_t EXTENT_ASSIGNED = 0x1;
@@ -68,26 +90,22 @@ constexpr std::size_t kMaxExtents = 16;
 // One physical disk.
 struct PhyDrvInfo {
     static constexpr std::size_t kSize = 664;
-    using DiskId = LeField<std::uint16_t, 4>;
-    using Channel = LeField<std::uint16_t, 10>;
-    using EnclosureId = LeField<std::uint16_t, 14>;  // 255: not in an enclosure
-    using CarrierId = LeField<std::uint16_t, 16>;
-    using Sectors = LeField<std::uint64_t, 24>;
-    using ModelFirst = Bytes<64, 22>;
-    using Serial = Bytes<86, 24>;
-    using Firmware = Bytes<110, 10>;
-    using ModelSecond = Bytes<120, 18>;
-    using Speed3gSupported = LeField<std::uint8_t, 149>;
-    using Speed3gEnabled = LeField<std::uint8_t, 150>;
-    using ExtentCount = LeField<std::uint8_t, 151>;
-    using Extents = Bytes<152, kMaxExtents * PhyDrvExtent::kSize>;
+    REC_FIELDS(
+        (DiskId, LeField<std::uint16_t, 4>),
+        (Channel, LeField<std::uint16_t, 10>),
+        (EnclosureId, LeField<std::uint16_t, 14>),  // 255: not in an enclosure
+        (CarrierId, LeField<std::uint16_t, 16>),
+        (Sectors, LeField<std::uint64_t, 24>),
+        (ModelFirst, Bytes<64, 22>),
+        (Serial, Bytes<86, 24>),
+        (Firmware, Bytes<110, 10>),
+        (ModelSecond, Bytes<120, 18>),
+        (Speed3gSupported, LeField<std::uint8_t, 149>),
+        (Speed3gEnabled, LeField<std::uint8_t, 150>),
+        (ExtentCount, LeField<std::uint8_t, 151>),
+        (Extents, Bytes<152, kMaxExtents * PhyDrvExtent::kSize>))
 };
-static_assert(rec::checkLayout<PhyDrvInfo, PhyDrvInfo::DiskId, PhyDrvInfo::Channel,
-                               PhyDrvInfo::EnclosureId, PhyDrvInfo::CarrierId, PhyDrvInfo::Sectors,
-                               PhyDrvInfo::ModelFirst, PhyDrvInfo::Serial, PhyDrvInfo::Firmware,
-                               PhyDrvInfo::ModelSecond, PhyDrvInfo::Speed3gSupported,
-                               PhyDrvInfo::Speed3gEnabled, PhyDrvInfo::ExtentCount,
-                               PhyDrvInfo::Extents>());
+static_assert(rec::checkLayout<PhyDrvInfo>());
 static_assert(PhyDrvInfo::ModelFirst::offset + PhyDrvInfo::ModelFirst::width ==
               PhyDrvInfo::Serial::offset);
 
@@ -95,34 +113,28 @@ static_assert(PhyDrvInfo::ModelFirst::offset + PhyDrvInfo::ModelFirst::width ==
 struct LogDrvInfo {
     static constexpr std::size_t kSize = 200;
     static constexpr std::size_t kMaxMembers = 32;
-    using ArrayId = LeField<std::uint16_t, 0>;
-    using RaidLevel = LeField<std::uint8_t, 2>;
-    using Flags = LeField<std::uint32_t, 4>;  // ldhx_Flags
-    using CacheMode = LeField<std::uint32_t, 8>;
-    using Sectors = LeField<std::uint64_t, 12>;
-    using RawSize = LeField<std::uint64_t, 20>;
-    using MemberCount = LeField<std::uint16_t, 38>;
-    using Lookahead = LeField<std::uint32_t, 40>;
-    using StripeKb = LeField<std::uint32_t, 44>;
-    using ArrayNumber = LeField<std::uint16_t, 48>;
-    using Name = Bytes<52, 84>;
-    using Members = Bytes<136, kMaxMembers>;
-    using ParityCount = LeField<std::uint8_t, 168>;
-    using Symmetric = LeField<std::uint8_t, 169>;
-    using ParityShift = LeField<std::int16_t, 170>;
-    using SubArrayCount = LeField<std::uint8_t, 172>;
-    using StartTime = LeField<std::uint32_t, 176>;
-    using ResumeTime = LeField<std::uint32_t, 180>;  // 0xFFFFFFFF: never resumed
-    using SectorSize = LeField<std::uint32_t, 184>;
+    REC_FIELDS(
+        (ArrayId, LeField<std::uint16_t, 0>),
+        (RaidLevel, LeField<std::uint8_t, 2>),
+        (Flags, LeField<std::uint32_t, 4>),  // ldhx_Flags
+        (CacheMode, LeField<std::uint32_t, 8>),
+        (Sectors, LeField<std::uint64_t, 12>),
+        (RawSize, LeField<std::uint64_t, 20>),
+        (MemberCount, LeField<std::uint16_t, 38>),
+        (Lookahead, LeField<std::uint32_t, 40>),
+        (StripeKb, LeField<std::uint32_t, 44>),
+        (ArrayNumber, LeField<std::uint16_t, 48>),
+        (Name, Bytes<52, 84>),
+        (Members, Bytes<136, kMaxMembers>),
+        (ParityCount, LeField<std::uint8_t, 168>),
+        (Symmetric, LeField<std::uint8_t, 169>),
+        (ParityShift, LeField<std::int16_t, 170>),
+        (SubArrayCount, LeField<std::uint8_t, 172>),
+        (StartTime, LeField<std::uint32_t, 176>),
+        (ResumeTime, LeField<std::uint32_t, 180>),  // 0xFFFFFFFF: never resumed
+        (SectorSize, LeField<std::uint32_t, 184>))
 };
-static_assert(rec::checkLayout<LogDrvInfo, LogDrvInfo::ArrayId, LogDrvInfo::RaidLevel,
-                               LogDrvInfo::Flags, LogDrvInfo::CacheMode, LogDrvInfo::Sectors,
-                               LogDrvInfo::RawSize, LogDrvInfo::MemberCount, LogDrvInfo::Lookahead,
-                               LogDrvInfo::StripeKb, LogDrvInfo::ArrayNumber, LogDrvInfo::Name,
-                               LogDrvInfo::Members, LogDrvInfo::ParityCount, LogDrvInfo::Symmetric,
-                               LogDrvInfo::ParityShift, LogDrvInfo::SubArrayCount,
-                               LogDrvInfo::StartTime, LogDrvInfo::ResumeTime,
-                               LogDrvInfo::SectorSize>());
+static_assert(rec::checkLayout<LogDrvInfo>());
 
 // ldhx_Flags bits.
 constexpr std::uint32_t LOGDRV_VALID = 0x1;
@@ -139,16 +151,6 @@ constexpr std::uint32_t LOGDRV_COND_FUNCTIONAL = 0x1000000;
 constexpr std::uint32_t LOGDRV_COND_CRITICAL = 0x2000000;
 constexpr std::uint32_t LOGDRV_COND_DEGRADED = 0x4000000;
 
-// Library RAID level codes.
-constexpr std::uint8_t RAID_LEVEL_RAID0 = 0x00;
-constexpr std::uint8_t RAID_LEVEL_RAID1 = 0x01;
-constexpr std::uint8_t RAID_LEVEL_RAID5 = 0x05;
-constexpr std::uint8_t RAID_LEVEL_RAID6 = 0x06;
-constexpr std::uint8_t RAID_LEVEL_SPAN = 0x08;
-constexpr std::uint8_t RAID_LEVEL_JBOD = 0x0A;
-constexpr std::uint8_t RAID_LEVEL_RAID10 = 0x10;
-constexpr std::uint8_t RAID_LEVEL_RAID50 = 0x50;
-
 // Kinds of controller record hx_getControllerInfo returns.
 constexpr std::uint16_t kControllerInfoAdapter = 0;
 constexpr std::uint16_t kControllerInfoFirmware = 2;
@@ -156,42 +158,41 @@ constexpr std::uint16_t kControllerInfoFirmware = 2;
 // The controller itself.
 struct AdapterInfo {
     static constexpr std::size_t kSize = 432;
-    using DeviceId = LeField<std::uint16_t, 68>;
-    using DegradedArrays = LeField<std::uint16_t, 70>;
-    using ProductId = LeField<std::uint32_t, 72>;
-    using SubProductId = LeField<std::uint32_t, 76>;
-    using BiosVersion = Bytes<300, 16>;  // four 32-bit parts
-    using MemoryType = LeField<std::uint8_t, 329>;  // non-zero: ECC
-    using MemorySizeMb = LeField<std::uint32_t, 332>;
-    using ArraysPresent = LeField<std::uint16_t, 338>;
-    using ArraysOnline = LeField<std::uint16_t, 340>;
-    using ArraysOffline = LeField<std::uint16_t, 342>;
-    using ArraysCritical = LeField<std::uint16_t, 344>;
-    using DisksPresent = LeField<std::uint16_t, 348>;
+    REC_FIELDS(
+        (DeviceId, LeField<std::uint16_t, 68>),
+        (DegradedArrays, LeField<std::uint16_t, 70>),
+        (ProductId, LeField<std::uint32_t, 72>),
+        (SubProductId, LeField<std::uint32_t, 76>),
+        (BiosVersion, Bytes<300, 16>),  // four 32-bit parts
+        (MemoryType, LeField<std::uint8_t, 329>),  // non-zero: ECC
+        (MemorySizeMb, LeField<std::uint32_t, 332>),
+        (ArraysPresent, LeField<std::uint16_t, 338>),
+        (ArraysOnline, LeField<std::uint16_t, 340>),
+        (ArraysOffline, LeField<std::uint16_t, 342>),
+        (ArraysCritical, LeField<std::uint16_t, 344>),
+        (DisksPresent, LeField<std::uint16_t, 348>))
 };
-static_assert(rec::checkLayout<AdapterInfo, AdapterInfo::DeviceId, AdapterInfo::DegradedArrays,
-                               AdapterInfo::ProductId, AdapterInfo::SubProductId,
-                               AdapterInfo::BiosVersion, AdapterInfo::MemoryType,
-                               AdapterInfo::MemorySizeMb, AdapterInfo::ArraysPresent,
-                               AdapterInfo::ArraysOnline, AdapterInfo::ArraysOffline,
-                               AdapterInfo::ArraysCritical, AdapterInfo::DisksPresent>());
+static_assert(rec::checkLayout<AdapterInfo>());
 
 struct AdapterFirmwareInfo {
     static constexpr std::size_t kSize = 88;
-    using FirmwareVersion = Bytes<72, 16>;  // four 32-bit parts
+    REC_FIELDS(
+        (FirmwareVersion, Bytes<72, 16>))  // four 32-bit parts
 };
-static_assert(rec::checkLayout<AdapterFirmwareInfo, AdapterFirmwareInfo::FirmwareVersion>());
+static_assert(rec::checkLayout<AdapterFirmwareInfo>());
 
 struct DriverInfo {
     static constexpr std::size_t kSize = 140;
-    using DriverVersion = Bytes<0, 16>;  // four 32-bit parts
+    REC_FIELDS(
+        (DriverVersion, Bytes<0, 16>))  // four 32-bit parts
 };
-static_assert(rec::checkLayout<DriverInfo, DriverInfo::DriverVersion>());
+static_assert(rec::checkLayout<DriverInfo>());
 
 struct HostInfo {
     static constexpr std::size_t kSize = 520;
-    using OsVersion = Bytes<64, kSize - 64>;
+    REC_FIELDS(
+        (OsVersion, Bytes<64, kSize - 64>))
 };
-static_assert(rec::checkLayout<HostInfo, HostInfo::OsVersion>());
+static_assert(rec::checkLayout<HostInfo>());
 
 }  // namespace lib

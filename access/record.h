@@ -1,8 +1,9 @@
 #pragma once
 // Fixed little-endian record layouts and bounded access to their bytes.
 //
-// A record is a struct with kSize and one LeField alias per field. The
-// fields' placement is checked at compile time with checkLayout. Reads go
+// A record is a struct with kSize and its fields declared with REC_FIELDS,
+// one LeField or Bytes per field. The fields' placement is checked at
+// compile time with checkLayout, which reads the same list. Reads go
 // through ByteView, which never looks past the bytes it was given: a field
 // or text that runs past the end reads as zero or is cut there, whatever a
 // reply claims about its own length.
@@ -82,20 +83,64 @@ struct Bytes {
     static constexpr std::size_t width = Width;
 };
 
-// True when every field lies inside the record and each starts at or after
-// the end of the one listed before it.
+// The fields of a record, in layout order. rec::FieldsEnd closes the list.
+struct FieldsEnd {
+    static constexpr std::size_t offset = 0;
+    static constexpr std::size_t width = 0;
+};
+template <typename... Fields>
+struct FieldList {};
+
+namespace detail {
+template <typename F>
+constexpr bool isEnd = std::is_same_v<F, FieldsEnd>;
+
 template <typename Record, typename... Fields>
-constexpr bool checkLayout() {
+constexpr bool checkFields(FieldList<Fields...>) {
     constexpr std::size_t offsets[] = {Fields::offset...};
     constexpr std::size_t widths[] = {Fields::width...};
+    constexpr bool ends[] = {isEnd<Fields>...};
     std::size_t end = 0;
     for (std::size_t i = 0; i < sizeof...(Fields); ++i) {
+        if (ends[i]) return i + 1 == sizeof...(Fields);
         if (offsets[i] < end) return false;
         end = offsets[i] + widths[i];
         if (end > Record::kSize) return false;
     }
-    return true;
+    return false;  // not closed with FieldsEnd
 }
+}  // namespace detail
+
+// True when every field of Record::Fields lies inside the record and each
+// starts at or after the end of the one listed before it.
+template <typename Record>
+constexpr bool checkLayout() {
+    return detail::checkFields<Record>(typename Record::Fields{});
+}
+
+// Declares a record's fields and, from the same list, Fields for
+// checkLayout, so that no field can be left out of the check:
+//   REC_FIELDS((Flags, LeField<std::uint8_t, 0>),
+//              (Name, Bytes<24, 64>))
+// declares Flags and Name, and Fields = FieldList<Flags, Name, FieldsEnd>.
+#define REC_FIELDS(...)                                  \
+    REC_FOR_EACH(REC_DECLARE_FIELD, __VA_ARGS__)          \
+    using Fields = ::rec::FieldList<REC_FOR_EACH(REC_LIST_FIELD, __VA_ARGS__)::rec::FieldsEnd>;
+
+#define REC_DECLARE_FIELD_(name, ...) using name = __VA_ARGS__;
+#define REC_DECLARE_FIELD(field) REC_DECLARE_FIELD_ field
+#define REC_LIST_FIELD_(name, ...) name,
+#define REC_LIST_FIELD(field) REC_LIST_FIELD_ field
+
+#define REC_PARENS ()
+#define REC_EXPAND(...) REC_EXPAND3(REC_EXPAND3(REC_EXPAND3(REC_EXPAND3(__VA_ARGS__))))
+#define REC_EXPAND3(...) REC_EXPAND2(REC_EXPAND2(REC_EXPAND2(REC_EXPAND2(__VA_ARGS__))))
+#define REC_EXPAND2(...) REC_EXPAND1(REC_EXPAND1(REC_EXPAND1(REC_EXPAND1(__VA_ARGS__))))
+#define REC_EXPAND1(...) __VA_ARGS__
+#define REC_FOR_EACH(macro, ...) __VA_OPT__(REC_EXPAND(REC_FOR_EACH_STEP(macro, __VA_ARGS__)))
+#define REC_FOR_EACH_STEP(macro, first, ...) \
+    macro(first) __VA_OPT__(REC_FOR_EACH_AGAIN REC_PARENS(macro, __VA_ARGS__))
+#define REC_FOR_EACH_AGAIN() REC_FOR_EACH_STEP
 
 // Read-only bounded view of received bytes.
 class ByteView {

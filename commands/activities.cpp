@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "access/array_records.h"
+#include "access/code_tables.h"
 #include "access/driver_device.h"
 #include "access/hxapi.h"
 #include "console/context.h"
@@ -19,10 +20,7 @@
 
 namespace {
 
-struct WordCode {
-    const char* word;
-    std::uint8_t code;
-};
+using WordCode = codes::Keyword;
 
 template <std::size_t N>
 bool findCode(const char* word, const WordCode (&table)[N], std::uint8_t* code) {
@@ -36,13 +34,6 @@ bool findCode(const char* word, const WordCode (&table)[N], std::uint8_t* code) 
 }
 
 bool missing(const char* word) { return word == nullptr || *word == '\0'; }
-
-// Library level codes that take answers to prompts.
-constexpr std::uint8_t kLibraryRaid50 = 0x50;
-constexpr std::uint8_t kLibraryParityLevel = 6;  // RAIDMF and RAID6
-
-// The library's initialisation codes, by bga code QUICK, FORE, BACK.
-constexpr std::uint8_t kLibraryInitKinds[] = {1, 2, 4};
 
 constexpr std::uint16_t kLogDrvInitUnused = 0xFFFF;
 constexpr std::uint16_t kMigrationFixed = 0x80;
@@ -165,14 +156,14 @@ void startInitialization(ControllerDevice* controller, std::uint8_t arrayId, cha
         return;
     }
     using R = lib::LogDrvInitRequest;
-    const std::uint8_t libraryKind = kLibraryInitKinds[kind];
+    const std::uint8_t libraryKind = codes::kLibraryInitKinds[kind];
     std::vector<std::uint8_t> bytes(R::kSize);
     const rec::ByteSpan request(bytes.data(), bytes.size());
     request.clear();
     request.put<R::ArrayId>(arrayId);
     request.put<R::Kind>(libraryKind);
-    request.put<R::Word6>(kLogDrvInitUnused);
-    request.put<R::Word8>(kLogDrvInitUnused);
+    request.put<R::Unused6>(kLogDrvInitUnused);
+    request.put<R::Unused8>(kLogDrvInitUnused);
     const std::uint32_t status = hx_startLogDrvInit(CONTROLLER_ADDRESS, bytes.data(),
                                                     static_cast<std::uint32_t>(bytes.size()));
     if (status == 0) {
@@ -195,7 +186,7 @@ void startSynchronization(ControllerDevice* controller, std::uint8_t arrayId, ch
     request.clear();
     request.put<R::ArrayId>(arrayId);
     request.put<R::Kind>(kind);
-    request.put<R::Zero5>(0);
+    request.put<R::Reserved5>(0);
     const std::uint32_t status = hx_startRedundancyCheck(CONTROLLER_ADDRESS, bytes);
     if (status == 0) {
         consolePrint("BGA Sync started on Array %d Type %d\n", arrayId, kind);
@@ -210,7 +201,7 @@ void migrateThroughDriver(ControllerDevice& controller, std::uint8_t arrayId, st
     std::vector<std::uint8_t> bytes(B::kSize);
     const rec::ByteSpan block(bytes.data(), bytes.size());
     block.clear();
-    block.put<B::Zero0>(0);
+    block.put<B::Reserved0>(0);
     block.put<B::RaidLevel>(level);
     block.put<B::DiskCount>(diskCount);
     const rec::ByteSpan ids = block.sub<B::Disks>();
@@ -245,7 +236,7 @@ void startMigration(ControllerDevice* controller, std::uint8_t arrayId, std::int
     request.put<R::ArrayId>(arrayId);
     request.put<R::MemberCount>(diskCount);
     request.put<R::RaidLevel>(level);
-    request.put<R::Fixed80>(kMigrationFixed);
+    request.put<R::Fixed6>(kMigrationFixed);
 
     const bool withExtents = count == 7;
     std::uint8_t extents[MAX_WORDS] = {};
@@ -259,7 +250,7 @@ void startMigration(ControllerDevice* controller, std::uint8_t arrayId, std::int
     }
 
     // The answers are checked only to fit their fields.
-    if (level == kLibraryParityLevel) {
+    if (level == lib::RAID_LEVEL_RAID6) {  // RAIDMF and RAID6 take answers
         std::int32_t parity = 0;
         std::int32_t symmetric = 0;
         std::int32_t shift = 0;
@@ -269,7 +260,7 @@ void startMigration(ControllerDevice* controller, std::uint8_t arrayId, std::int
         request.put<R::ParityCount>(static_cast<std::uint8_t>(parity));
         request.put<R::Symmetric>(static_cast<std::uint8_t>(symmetric));
         request.put<R::Shift>(static_cast<std::int16_t>(shift));
-    } else if (level == kLibraryRaid50) {
+    } else if (level == lib::RAID_LEVEL_RAID50) {
         std::int32_t subArrays = 0;
         if (!askNumber("Please enter the subArray Count: ", 0, UINT8_MAX, &subArrays)) return;
         request.put<R::SubArrayCount>(static_cast<std::uint8_t>(subArrays));
@@ -374,7 +365,7 @@ void controlActivity(ControllerDevice* controller, std::uint8_t arrayId, char** 
         const rec::ByteSpan ref(bytes, sizeof bytes);
         ref.clear();
         ref.put<A::ArrayId>(arrayId);
-        if (category == kBgaRebuild) ref.put<A::Zero8>(0);
+        if (category == kBgaRebuild) ref.put<A::Reserved8>(0);
         operation(CONTROLLER_ADDRESS, bytes);
         return;
     }
@@ -399,7 +390,7 @@ std::uint8_t parseBgaCategory(const char* word) {
 }
 
 std::uint8_t parseSyncKind(const char* word) {
-    static const WordCode kinds[] = {{"SYNC", drv::SYNC_SYNCHRONIZE}, {"CHECK", drv::SYNC_CHECK}};
+    const auto& kinds = drv::kSyncKindKeywords;
     if (missing(word)) {
         consolePrint("Synchronization kind not specified.\n");
         return kParseFailed;
@@ -411,9 +402,7 @@ std::uint8_t parseSyncKind(const char* word) {
 }
 
 std::uint8_t parseBgaInitKind(const char* word) {
-    static const WordCode kinds[] = {{"QUICK", drv::INIT_QUICK},
-                                     {"FORE", drv::INIT_FOREGROUND},
-                                     {"BACK", drv::INIT_BACKGROUND}};
+    const auto& kinds = drv::kInitKindKeywords;
     if (missing(word)) {
         consolePrint("Initialization kind not specified.\n");
         return kParseFailed;
@@ -425,10 +414,7 @@ std::uint8_t parseBgaInitKind(const char* word) {
 }
 
 std::uint8_t parseBgaAction(const char* word) {
-    static const WordCode actions[] = {{"RESTART", drv::ACTION_RESTART},
-                                       {"PAUSE", drv::ACTION_PAUSE},
-                                       {"RESUME", drv::ACTION_RESUME},
-                                       {"ABORT", drv::ACTION_ABORT}};
+    const auto& actions = drv::kActionKeywords;
     if (missing(word)) {
         consolePrint("BGA control action not specified.\n");
         return kParseFailed;

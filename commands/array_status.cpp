@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "access/array_records.h"
+#include "access/code_tables.h"
 #include "access/driver_device.h"
 #include "access/hxapi.h"
 #include "access/library_records.h"
@@ -17,46 +18,19 @@
 #include "platform/console.h"
 
 const char* arrayStatusName(std::uint8_t status) {
-    switch (status) {
-        case 0: return "Optimal";
-        case 1: return "Degrade";
-        case 2: return "Offline";
-        case 3: return "Invalid";
-        case 4: return "Critical";
-        default: return "Unknown";
-    }
+    return codes::nameOf(drv::kArrayStatusNames, status, "Unknown");
 }
 
 const char* configurationStateName(std::uint8_t state) {
-    switch (state) {
-        case 0: return "Normal";
-        case 1: return "Configuring";
-        default: return "Unknown";
-    }
+    return codes::nameOf(drv::kConfigurationNames, state, "Unknown");
 }
 
 const char* bgaKindName(std::uint8_t kind) {
-    switch (kind) {
-        case drv::BGA_KIND_NONE: return "No BGA";
-        case drv::BGA_KIND_REBUILD: return "Rebuild";
-        case drv::BGA_KIND_FOREGROUND_INIT: return "Foregound initialization";
-        case drv::BGA_KIND_BACKGROUND_INIT: return "Backgound initialization";
-        case drv::BGA_KIND_CONSISTENCY_CHECK: return "Consistency check";
-        case drv::BGA_KIND_SYNCHRONIZATION: return "Synchronization";
-        case drv::BGA_KIND_MIGRATION: return "Migration";
-        default: return "Unknown";
-    }
+    return codes::nameOf(drv::kBgaKindNames, kind, "Unknown");
 }
 
 const char* bgaStateName(std::uint8_t state) {
-    switch (state) {
-        case 0: return " ";
-        case drv::BGA_STATE_RUNNING: return "Running";
-        case drv::BGA_STATE_ABORTED: return "Aborted";
-        case drv::BGA_STATE_PAUSED: return "Paused";
-        case 4: return "Autopaused";
-        default: return "Unknown";
-    }
+    return codes::nameOf(drv::kBgaStateNames, state, "Unknown");
 }
 
 const char* arrayConditionOf(std::uint32_t flags) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "access/array_records.h"
+#include "access/code_tables.h"
 #include "access/driver_device.h"
 #include "access/hxapi.h"
 #include "console/context.h"
@@ -22,9 +23,6 @@ namespace {
 using Request = lib::ArrayCreateRequest;
 using Block = drv::ArrayCreateBlock;
 
-// Library level codes that take further words.
-constexpr std::uint8_t kLibraryRaid50 = 0x50;
-constexpr std::uint8_t kLibraryParityLevel = 6;  // RAIDMF and RAID6
 constexpr std::uint8_t kRaid50MinimumDisks = 6;
 
 // A name of 64 characters or more does not fit the 64-byte field with its
@@ -111,8 +109,8 @@ void createThroughDriver(ControllerDevice& controller, const CreateWords& w) {
     block.put<Block::InitKind>(w.initKind);
     block.put<Block::RaidLevel>(w.level);
     block.put<Block::RoundingScheme>(w.rounding);
-    block.put<Block::One5>(1);
-    block.put<Block::One7>(1);
+    block.put<Block::Flag5>(1);
+    block.put<Block::Flag7>(1);
     block.put<Block::StripeSize>(w.stripe);
     block.putText<Block::Name>(w.name);
     if (w.form == CreateForm::Size) block.put<Block::SectorSize>(w.sectorSize);
@@ -129,24 +127,24 @@ void createThroughLibrary(std::int32_t count, char** words, const CreateWords& w
     const rec::ByteSpan request(bytes.data(), bytes.size());
     request.clear();
     request.put<Request::StripeSize>(w.stripe);
-    request.put<Request::Zero4>(0);
+    request.put<Request::Reserved4>(0);
     request.put<Request::SizeMb>(bySize ? w.sizeMb : 0);
-    request.put<Request::Zero20>(0);
+    request.put<Request::Reserved20>(0);
     request.putText<Request::Name>(w.name);
     request.put<Request::RaidLevel>(w.level);
     request.put<Request::InitKind>(w.initKind);
-    request.put<Request::One>(1);
+    request.put<Request::Flag91>(1);
     request.put<Request::RoundingScheme>(w.rounding);
     request.put<Request::CreationMethod>(bySize ? lib::kCreateFromSize : lib::kCreateFromExtents);
     request.put<Request::MemberCount>(w.diskCount);
     if (bySize) {
-        request.put<Request::Zero104>(0);
+        request.put<Request::Reserved104>(0);
         request.put<Request::SectorSize>(w.sectorSize);
     }
 
     // The optional numbers are checked only to fit their fields.
     const std::int32_t at = w.firstOptional;
-    if (w.level == kLibraryRaid50) {
+    if (w.level == lib::RAID_LEVEL_RAID50) {
         if (count < at + 1) {
             printInvalidParameters(words[0]);
             return;
@@ -158,7 +156,7 @@ void createThroughLibrary(std::int32_t count, char** words, const CreateWords& w
         std::int64_t subArrays = 0;
         if (!parseLeadingDigitsArg(words[at], 0, UINT8_MAX, &subArrays, "Sub-array count")) return;
         request.put<Request::SubArrayCount>(static_cast<std::uint8_t>(subArrays));
-    } else if (w.level == kLibraryParityLevel) {
+    } else if (w.level == lib::RAID_LEVEL_RAID6) {  // RAIDMF and RAID6
         if (count < at + 3) {
             printInvalidParameters(words[0]);
             return;

@@ -2,28 +2,15 @@
 
 #include <cstdio>
 
+#include "access/code_tables.h"
+
 const char* raidLevelName(std::uint8_t level) {
-    switch (level) {
-        case 0x00: return "RAID0";
-        case 0x01: return "RAID1";
-        case 0x05: return "RAID5";
-        case 0x06: return "RAID6";
-        case 0x08: return "SPAN";
-        case 0x0A: return "JBOD";
-        case 0x10: return "RAID10";
-        case 0x50: return "RAID50";
-        default: return "UNKNOWN";
-    }
+    return codes::nameOf(lib::kRaidLevelNames, level, "UNKNOWN");
 }
 
 const char* driverRaidLevelName(std::uint8_t level, unsigned memberCount) {
-    switch (level) {
-        case 0: return "RAID0";
-        case 1: return memberCount <= 2 ? "RAID1" : "RAID10";
-        case 4: return "RAID5";
-        case 16: return "JBOD";
-        default: return "UNKNOWN";
-    }
+    if (level == drv::DRIVER_LEVEL_RAID1 && memberCount > 2) return drv::kRaid10Name;
+    return codes::nameOf(drv::kRaidLevelNames, level, "UNKNOWN");
 }
 
 const char* formatMemberList(unsigned count, const std::uint8_t* ids) {

@@ -114,7 +114,7 @@ std::int32_t listExtentsCommand(ControllerDevice**, std::int32_t, char**) {
     const rec::ByteSpan request(requestBytes, sizeof requestBytes);
     request.put<lib::InfoRequest::FirstId>(0);
     request.put<lib::InfoRequest::Count>(kMaxSlots);
-    request.put<lib::InfoRequest::Word>(0);
+    request.put<lib::InfoRequest::Selector>(0);
     hx_getPhyDrvInfo(CONTROLLER_ADDRESS, requestBytes, buffer.data(),
                      static_cast<std::uint32_t>(buffer.size()));
     printExtentRows(rec::ByteView(buffer.data(), buffer.size()));

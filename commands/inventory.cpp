@@ -53,7 +53,7 @@ void listDisksFromLibrary() {
     const rec::ByteSpan request(requestBytes, sizeof requestBytes);
     request.put<lib::InfoRequest::FirstId>(0);
     request.put<lib::InfoRequest::Count>(kMaxSlots);
-    request.put<lib::InfoRequest::Word>(255);
+    request.put<lib::InfoRequest::Selector>(255);
     hx_getPhyDrvInfo(CONTROLLER_ADDRESS, requestBytes, buffer.data(), bufferSize(buffer));
 
     const std::uint32_t n = recordsPresent(request.view().get<lib::InfoRequest::Count>(),
@@ -168,11 +168,11 @@ void controllerInfoFromLibrary() {
     const rec::ByteSpan request(requestBytes, sizeof requestBytes);
     request.put<lib::InfoRequest::FirstId>(0);
     request.put<lib::InfoRequest::Count>(1);
-    request.put<lib::InfoRequest::Word>(lib::kControllerInfoAdapter);
+    request.put<lib::InfoRequest::Selector>(lib::kControllerInfoAdapter);
     hx_getControllerInfo(CONTROLLER_ADDRESS, requestBytes, adapter.data(), bufferSize(adapter));
     request.put<lib::InfoRequest::FirstId>(0);
     request.put<lib::InfoRequest::Count>(1);
-    request.put<lib::InfoRequest::Word>(lib::kControllerInfoFirmware);
+    request.put<lib::InfoRequest::Selector>(lib::kControllerInfoFirmware);
     hx_getControllerInfo(CONTROLLER_ADDRESS, requestBytes, firmware.data(), bufferSize(firmware));
 
     const rec::ByteView a(adapter.data(), adapter.size());

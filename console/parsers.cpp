@@ -1,5 +1,6 @@
 #include "console/parsers.h"
 
+#include "access/code_tables.h"
 #include "console/words.h"
 #include "platform/console.h"
 
@@ -47,10 +48,7 @@ std::uint8_t parseId(const char* word, const IdMessages& messages) {
     return static_cast<std::uint8_t>(value);
 }
 
-struct Keyword {
-    const char* word;
-    std::uint8_t code;
-};
+using codes::Keyword;
 
 // On no match prints before, the word, after.
 template <std::size_t N>
@@ -168,29 +166,19 @@ int parseIdList(std::uint8_t* count, std::uint8_t* ids, char* word) {
 }
 
 std::uint8_t parseDriverRaidLevel(const char* word) {
-    static const Keyword levels[] = {{"raid0", 0},     {"raid1", 1},    {"raid5", 4},
-                                     {"raid10", 1},    {"jbod", 0x10},  {"raid50", 0x20},
-                                     {"raidmf", 0x80}, {"span", 8}};
-    return parseKeyword(word, levels, "Unknown RAID level '", "' specified!\n");
+    return parseKeyword(word, drv::kRaidLevelKeywords, "Unknown RAID level '", "' specified!\n");
 }
 
 std::uint8_t parseLibraryRaidLevel(const char* word) {
-    static const Keyword levels[] = {{"raid0", 0},     {"raid1", 1},    {"raid5", 5},
-                                     {"raid6", 6},     {"raid10", 0x10}, {"jbod", 0x0A},
-                                     {"raid50", 0x50}, {"raidmf", 6},   {"span", 8}};
-    return parseKeyword(word, levels, "Unknown RAID level '", "' specified!\n");
+    return parseKeyword(word, lib::kRaidLevelKeywords, "Unknown RAID level '", "' specified!\n");
 }
 
 std::uint8_t parseDriverCacheMode(const char* word) {
-    static const Keyword modes[] = {
-        {"AUTO", 3}, {"WRITEBACK", 0}, {"WRITETHROUGH", 1}, {"BYPASS", 2}};
-    return parseKeyword(word, modes, "Unknown cache mode '", "' specified.\n");
+    return parseKeyword(word, drv::kCacheModeKeywords, "Unknown cache mode '", "' specified.\n");
 }
 
 std::uint8_t parseLibraryCacheMode(const char* word) {
-    static const Keyword modes[] = {
-        {"WRITEBACK", 1}, {"WRITETHROUGH", 0}, {"BYPASS", 4}, {"AUTO", 8}};
-    return parseKeyword(word, modes, "Unknown cache mode '", "' specified.\n");
+    return parseKeyword(word, lib::kCacheModeKeywords, "Unknown cache mode '", "' specified.\n");
 }
 
 std::uint8_t parseRoundingScheme(const char* word) {
@@ -199,8 +187,7 @@ std::uint8_t parseRoundingScheme(const char* word) {
 }
 
 std::int32_t parseInitKind(const char* word) {
-    static const Keyword kinds[] = {{"NONE", 0}, {"QUICK", 1}, {"FORE", 2}, {"BACK", 4}};
-    for (const Keyword& k : kinds) {
+    for (const Keyword& k : lib::kInitKindKeywords) {
         if (wordEquals(word, k.word)) return k.code;
     }
     consolePrint("Unknown initialization '%s' specified!\n", word);

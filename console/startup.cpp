@@ -9,6 +9,7 @@
 #include "access/driver_protocol.h"
 #include "access/faultlog.h"
 #include "access/hxapi.h"
+#include "access/library_records.h"
 #include "access/record.h"
 #include "console/context.h"
 #include "console/event_display.h"
@@ -18,11 +19,7 @@
 
 namespace {
 
-constexpr std::uint32_t kInitBlockSize = 256;
-constexpr std::uint32_t kInitMagic = 0xBABA0001u;
 constexpr std::uint32_t kDiscoverPathSize = 65536;
-constexpr std::size_t kDiscoverCtrlIdOffset = 64;
-constexpr std::size_t kDiscoverSubsysIdOffset = 68;
 
 // Calls hx_finalize when library mode ends, however it ends.
 struct LibrarySession {
@@ -64,11 +61,11 @@ void runLibraryMode() {
     logConfig.sourceName = "HXTest";
     createErrorHandler(&controllerContext.errorHandler, &logConfig);
 
-    std::uint8_t initBlock[kInitBlockSize] = {};
+    std::uint8_t initBlock[lib::InitBlock::kSize] = {};
     const rec::ByteSpan init(initBlock, sizeof initBlock);
-    init.putAt<std::uint32_t>(0, controllerContext.errorHandler);
-    init.putAt<std::uint32_t>(8, kInitMagic);
-    init.putAt<std::uint8_t>(12, 1);
+    init.put<lib::InitBlock::ErrorHandler>(controllerContext.errorHandler);
+    init.put<lib::InitBlock::Magic>(lib::kInitMagic);
+    init.put<lib::InitBlock::Flag12>(1);
 
     LibrarySession session;
     consolePrint("callling hx_initialize() ...\n");
@@ -88,8 +85,8 @@ void runLibraryMode() {
                 const rec::ByteView view(path.data(), path.size());
                 consolePrint("Device Discover Path:\n");
                 consolePrint("Device Id: subsys id %d, ctrl id %d\n",
-                             view.at<std::uint16_t>(kDiscoverSubsysIdOffset),
-                             view.at<std::uint16_t>(kDiscoverCtrlIdOffset));
+                             view.get<lib::DiscoverPath::SubsystemId>(),
+                             view.get<lib::DiscoverPath::ControllerId>());
             }
         }
     }

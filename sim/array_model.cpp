@@ -48,24 +48,24 @@ void pushEvent(Controller& c, std::uint32_t id, int severity, const std::string&
 }
 
 bool redundant(std::uint8_t level) {
-    return level == kLevelRaid1 || level == kLevelRaid5 || level == kLevelRaid6 ||
-           level == kLevelRaid10 || level == kLevelRaid50;
+    return level == lib::RAID_LEVEL_RAID1 || level == lib::RAID_LEVEL_RAID5 || level == lib::RAID_LEVEL_RAID6 ||
+           level == lib::RAID_LEVEL_RAID10 || level == lib::RAID_LEVEL_RAID50;
 }
 
 // Members whose data the array holds (the rest hold mirrors or parity), or 0
 // when the level cannot be built from n members with these parameters.
 std::uint64_t dataMembers(std::uint8_t level, std::size_t n, int parity, int subArrays) {
     switch (level) {
-        case kLevelRaid0:
-        case kLevelSpan: return n >= 1 ? n : 0;
-        case kLevelRaid1: return n == 2 ? 1 : 0;
-        case kLevelRaid10: return n >= 4 && n % 2 == 0 ? n / 2 : 0;
-        case kLevelRaid5: return n >= 3 ? n - 1 : 0;
-        case kLevelRaid6: {
+        case lib::RAID_LEVEL_RAID0:
+        case lib::RAID_LEVEL_SPAN: return n >= 1 ? n : 0;
+        case lib::RAID_LEVEL_RAID1: return n == 2 ? 1 : 0;
+        case lib::RAID_LEVEL_RAID10: return n >= 4 && n % 2 == 0 ? n / 2 : 0;
+        case lib::RAID_LEVEL_RAID5: return n >= 3 ? n - 1 : 0;
+        case lib::RAID_LEVEL_RAID6: {
             const std::size_t p = parity > 0 ? static_cast<std::size_t>(parity) : 2;
             return n >= 3 && p < n ? n - p : 0;
         }
-        case kLevelRaid50: {
+        case lib::RAID_LEVEL_RAID50: {
             if (subArrays < 2 || n < 6 || n % static_cast<std::size_t>(subArrays) != 0) return 0;
             const std::size_t each = n / static_cast<std::size_t>(subArrays);
             return each >= 3 ? static_cast<std::uint64_t>(subArrays) * (each - 1) : 0;
@@ -382,10 +382,10 @@ Outcome createArray(State& state, Controller& c, const NewArray& request, int* n
     a.members = disks;
     a.stripeSectors = request.stripeSectors;
     a.name = request.name.substr(0, 63);
-    a.parityCount = request.level == kLevelRaid6 ? (request.parityCount > 0 ? request.parityCount : 2) : 0;
-    a.symmetric = request.level == kLevelRaid6 ? request.symmetric : 0;
-    a.parityShift = request.level == kLevelRaid6 ? request.parityShift : 0;
-    a.subArrayCount = request.level == kLevelRaid50 ? request.subArrayCount : 0;
+    a.parityCount = request.level == lib::RAID_LEVEL_RAID6 ? (request.parityCount > 0 ? request.parityCount : 2) : 0;
+    a.symmetric = request.level == lib::RAID_LEVEL_RAID6 ? request.symmetric : 0;
+    a.parityShift = request.level == lib::RAID_LEVEL_RAID6 ? request.parityShift : 0;
+    a.subArrayCount = request.level == lib::RAID_LEVEL_RAID50 ? request.subArrayCount : 0;
     a.sectorSize = request.sectorSize;
     a.rawSectors = rawSectors;
     a.sectors = usableSectors;
@@ -396,8 +396,10 @@ Outcome createArray(State& state, Controller& c, const NewArray& request, int* n
               [](const Array& x, const Array& y) { return x.id < y.id; });
     pushEvent(c, kEventArrayCreated, kSeverityInformation, "Array created", id, now);
     if (newId != nullptr) *newId = id;
-    if (request.initKind != 0) {
-        const int kind = request.initKind & 4 ? 4 : request.initKind & 2 ? 2 : 1;
+    if (request.initKind != lib::INIT_KIND_NONE) {
+        const int kind = request.initKind & lib::INIT_KIND_BACKGROUND   ? lib::INIT_KIND_BACKGROUND
+                         : request.initKind & lib::INIT_KIND_FOREGROUND ? lib::INIT_KIND_FOREGROUND
+                                                                        : lib::INIT_KIND_QUICK;
         startInit(state, c, id, kind);
     }
     return Outcome::Ok;
@@ -438,7 +440,10 @@ Outcome startInit(State& state, Controller& c, int arrayId, int initKind) {
     Array* a = arrayById(c, arrayId);
     if (a == nullptr) return Outcome::NoSuchArray;
     if (a->activity) return Outcome::Busy;
-    if (initKind != 1 && initKind != 2 && initKind != 4) return Outcome::BadRequest;
+    if (initKind != lib::INIT_KIND_QUICK && initKind != lib::INIT_KIND_FOREGROUND &&
+        initKind != lib::INIT_KIND_BACKGROUND) {
+        return Outcome::BadRequest;
+    }
     Activity act = newActivity(ActivityKind::Init, currentTime(state));
     act.initKind = initKind;
     return beginActivity(state, c, *a, act);
@@ -517,7 +522,7 @@ Outcome startMigration(State& state, Controller& c, int arrayId, const Migration
     for (const MemberChoice& m : request.addedMembers) act.targetExtents.push_back(m.extent);
     act.targetLevel = request.level;
     act.subArrayCount = request.subArrayCount;
-    act.parityCount = request.level == kLevelRaid6 ? (request.parityCount > 0 ? request.parityCount : 2) : 0;
+    act.parityCount = request.level == lib::RAID_LEVEL_RAID6 ? (request.parityCount > 0 ? request.parityCount : 2) : 0;
     act.symmetric = request.symmetric;
     act.parityShift = request.parityShift;
     return beginActivity(state, c, *a, act);

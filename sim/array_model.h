@@ -21,7 +21,7 @@ struct MemberChoice {
 };
 
 struct NewArray {
-    std::uint8_t level = kLevelRaid0;  // library code
+    std::uint8_t level = lib::RAID_LEVEL_RAID0;  // library code
     std::uint32_t stripeSectors = 128;
     std::string name;
     int initKind = 0;     // library bits: 1 quick, 2 foreground, 4 background
@@ -49,7 +49,7 @@ Outcome startSync(State& state, Controller& c, int arrayId, bool check);
 Outcome startRebuild(State& state, Controller& c, int arrayId, const std::vector<MemberChoice>& targets);
 Outcome startBackup(State& state, Controller& c, int arrayId, const std::vector<int>& disks);
 struct MigrationPlan {
-    std::uint8_t level = kLevelRaid0;  // library code
+    std::uint8_t level = lib::RAID_LEVEL_RAID0;  // library code
     std::vector<MemberChoice> addedMembers;
     int subArrayCount = 0;
     int parityCount = 0;

@@ -121,8 +121,12 @@ extern "C" uint32_t HXAPI_CALL hx_delDiskArray(uint32_t w1, uint32_t, uint32_t, 
         const std::uint32_t count = v.get<L::Count>();
         if (count == 0) return Outcome::BadRequest;
         Outcome outcome = Outcome::Ok;
-        for (std::uint32_t i = 0; i < count && 4 + 4 * i + 4 <= v.size(); ++i) {
-            const Outcome one = deleteArray(s, c, static_cast<int>(v.at<std::uint32_t>(4 + 4 * i)));
+        // The ids follow one another from the first.
+        constexpr std::size_t first = L::ArrayId::offset;
+        constexpr std::size_t width = L::ArrayId::width;
+        for (std::uint32_t i = 0; i < count && first + width * (i + 1) <= v.size(); ++i) {
+            const Outcome one =
+                deleteArray(s, c, static_cast<int>(v.at<std::uint32_t>(first + width * i)));
             if (one != Outcome::Ok) outcome = one;
         }
         return outcome;

@@ -88,7 +88,7 @@ extern "C" uint32_t HXAPI_CALL hx_getControllerInfo(uint32_t w1, uint32_t, uint3
     return withLibraryController(w1, false, [&](State&, Controller& c) -> std::uint32_t {
         if (req == nullptr || buf == nullptr) return kHxStatusInvalidArgument;
         const std::uint16_t kind =
-            rec::ByteView(req, lib::InfoRequest::kSize).get<lib::InfoRequest::Word>();
+            rec::ByteView(req, lib::InfoRequest::kSize).get<lib::InfoRequest::Selector>();
         const rec::ByteSpan reply(buf, size);
         if (kind == lib::kControllerInfoAdapter) {
             reply.sub(0, lib::AdapterInfo::kSize).clear();

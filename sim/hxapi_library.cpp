@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "access/library_records.h"
 #include "access/record.h"
 #include "sim/call_log.h"
 #include "sim/store.h"
@@ -78,14 +79,14 @@ extern "C" uint32_t HXAPI_CALL hx_getNumberOfHBA(uint32_t* count) {
 extern "C" uint32_t HXAPI_CALL hx_getDiscoverPath(uint32_t w1, uint32_t, void* buf, uint32_t size) {
     noteScalarCall("hx_getDiscoverPath", size);
     if (!initialized.load()) return kHxStatusNotInitialized;
-    if (buf == nullptr || size < 72) return kHxStatusInvalidArgument;
+    if (buf == nullptr || size < lib::DiscoverPath::kSize) return kHxStatusInvalidArgument;
     return withLibraryController(w1, false, [&](State& state, Controller& c) -> std::uint32_t {
         if (state.failures.discoverPath != 0) return state.failures.discoverPath;
         const rec::ByteSpan path(buf, size);
         path.clear();
-        path.putText(0, 64, c.discoverPath);
-        path.putAt<std::uint16_t>(64, c.controllerId);
-        path.putAt<std::uint16_t>(68, c.subsystemId);
+        path.putText<lib::DiscoverPath::Path>(c.discoverPath);
+        path.put<lib::DiscoverPath::ControllerId>(c.controllerId);
+        path.put<lib::DiscoverPath::SubsystemId>(c.subsystemId);
         return 0;
     });
 }

@@ -12,6 +12,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "access/code_tables.h"
+
 namespace sim {
 
 // What an extent is used for.
@@ -87,21 +89,11 @@ struct Event {
     std::uint32_t time = 0;
 };
 
-// Library RAID level codes, as the library reports them.
-constexpr std::uint8_t kLevelRaid0 = 0x00;
-constexpr std::uint8_t kLevelRaid1 = 0x01;
-constexpr std::uint8_t kLevelRaid5 = 0x05;
-constexpr std::uint8_t kLevelRaid6 = 0x06;
-constexpr std::uint8_t kLevelSpan = 0x08;
-constexpr std::uint8_t kLevelJbod = 0x0A;
-constexpr std::uint8_t kLevelRaid10 = 0x10;
-constexpr std::uint8_t kLevelRaid50 = 0x50;
-
 constexpr int kMissingMember = 255;
 
 struct Array {
     int id = 0;
-    std::uint8_t level = kLevelRaid0;  // library code
+    std::uint8_t level = lib::RAID_LEVEL_RAID0;  // library code
     std::vector<int> members;          // disk ids in member order; 255: missing
     std::uint32_t stripeSectors = 128;  // stripe block size in 512-byte sectors
     std::uint32_t cacheMode = 0x1;     // library bits: 0x1 write back, 0x4 bypass, 0x8 auto

@@ -120,27 +120,6 @@ void fillAdapterFirmwareInfo(const rec::ByteSpan& r, const Controller& c) {
     putVersion(r.sub<lib::AdapterFirmwareInfo::FirmwareVersion>(), c.firmwareVersion);
 }
 
-std::uint8_t driverLevelOf(const Array& a) {
-    switch (a.level) {
-        case kLevelRaid0: return drv::DRIVER_LEVEL_RAID0;
-        case kLevelRaid1:
-        case kLevelRaid10: return drv::DRIVER_LEVEL_RAID1;
-        case kLevelRaid5: return drv::DRIVER_LEVEL_RAID5;
-        case kLevelRaid6: return drv::DRIVER_LEVEL_RAIDMF;
-        case kLevelSpan: return drv::DRIVER_LEVEL_SPAN;
-        case kLevelJbod: return drv::DRIVER_LEVEL_JBOD;
-        case kLevelRaid50: return drv::DRIVER_LEVEL_RAID50;
-        default: return a.level;
-    }
-}
-
-std::uint8_t driverCacheModeOf(std::uint32_t bits) {
-    if (bits & 0x8) return 3;  // auto
-    if (bits & 0x4) return 2;  // bypass
-    if (bits & 0x1) return 0;  // write back
-    return 1;                  // write through
-}
-
 void fillDiskTableEntry(const rec::ByteSpan& e, const Disk& d) {
     using D = drv::DiskTableEntry;
     e.put<D::Flags>(drv::DISK_SLOT_PRESENT);
@@ -155,12 +134,12 @@ void fillArrayTableEntry(const rec::ByteSpan& e, const Array& a) {
     using T = drv::ArrayTableEntry;
     e.put<T::Flags>(drv::ARRAY_SLOT_PRESENT);
     e.put<T::StripeSectors>(static_cast<std::uint16_t>(std::min<std::uint32_t>(a.stripeSectors, 0xFFFF)));
-    e.put<T::RaidLevel>(driverLevelOf(a));
+    e.put<T::RaidLevel>(codes::driverLevelOf(a.level));
     e.put<T::MemberCount>(static_cast<std::uint8_t>(
         a.reportedMemberCount.value_or(static_cast<int>(a.members.size()))));
-    e.put<T::CacheMode>(driverCacheModeOf(a.cacheMode));
+    e.put<T::CacheMode>(codes::driverCacheModeOf(a.cacheMode));
     e.put<T::Lookahead>(static_cast<std::uint8_t>(std::min<std::uint32_t>(a.lookahead, 255)));
-    e.put<T::WriteMode>((a.cacheMode & 0x1) != 0 ? 1 : 0);
+    e.put<T::WriteMode>((a.cacheMode & lib::CACHE_WRITE_BACK) != 0 ? 1 : 0);
     e.put<T::Sectors>(a.sectors);
     e.putText<T::Name>(a.name);
     const rec::ByteSpan members = e.sub<T::Members>();
@@ -171,16 +150,16 @@ void fillArrayTableEntry(const rec::ByteSpan& e, const Array& a) {
 
 void fillArrayStatusReply(const rec::ByteSpan& r, const Array& a, std::uint32_t now) {
     using S = drv::ArrayStatusReply;
-    std::uint8_t status = 2;  // offline
+    std::uint8_t status = drv::ARRAY_STATUS_OFFLINE;
     if (a.flags & lib::LOGDRV_COND_CRITICAL) {
-        status = 4;
+        status = drv::ARRAY_STATUS_CRITICAL;
     } else if (a.flags & lib::LOGDRV_COND_DEGRADED) {
-        status = 1;
+        status = drv::ARRAY_STATUS_DEGRADE;
     } else if (a.flags & lib::LOGDRV_COND_FUNCTIONAL) {
-        status = 0;
+        status = drv::ARRAY_STATUS_OPTIMAL;
     }
     r.put<S::Status>(status);
-    r.put<S::Configuration>(0);
+    r.put<S::Configuration>(drv::CONFIGURATION_NORMAL);
     if (!a.activity) return;
     std::uint8_t kind = drv::BGA_KIND_NONE;
     switch (a.activity->kind) {
@@ -188,7 +167,7 @@ void fillArrayStatusReply(const rec::ByteSpan& r, const Array& a, std::uint32_t 
         case ActivityKind::Rebuild:
         case ActivityKind::Backup: kind = drv::BGA_KIND_REBUILD; break;
         case ActivityKind::Init:
-            kind = a.activity->initKind == 4 ? drv::BGA_KIND_BACKGROUND_INIT
+            kind = a.activity->initKind == lib::INIT_KIND_BACKGROUND ? drv::BGA_KIND_BACKGROUND_INIT
                                              : drv::BGA_KIND_FOREGROUND_INIT;
             break;
         case ActivityKind::Check: kind = drv::BGA_KIND_CONSISTENCY_CHECK; break;

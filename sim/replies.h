@@ -22,11 +22,6 @@ std::uint32_t activityStartTime(const Array& array);
 std::uint32_t activityResumeTime(const Array& array);
 void fillControllerPciInfo(const rec::ByteSpan& record, const Controller& controller, int port);
 
-// The driver's level code for an array of the given library level.
-std::uint8_t driverLevelOf(const Array& array);
-// The driver's cache mode code for the library's cache bits.
-std::uint8_t driverCacheModeOf(std::uint32_t libraryBits);
-
 const Disk* findDisk(const Controller& controller, int id);
 const Array* findArray(const Controller& controller, int id);
 

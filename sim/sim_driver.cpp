@@ -245,27 +245,37 @@ private:
         if (!talo) return fail(platform::kErrorInvalidFunction);
         recordPassThrough(cdb, dataBuffer, length);
 
+        // The command's description says whether it may change the
+        // controller: only then does it run on the stored state.
+        const VendorHandler* handler = findVendorHandler(cdb);
         ScsiOutcome outcome;
-        auto run = [&](State& state) {
+        auto refused = [&](const State& state) {
             if (injectedSense.size() == 3) {
                 outcome = checkCondition(static_cast<std::uint8_t>(injectedSense[0]),
                                          static_cast<std::uint8_t>(injectedSense[1]),
                                          static_cast<std::uint8_t>(injectedSense[2]));
-                return;
+                return true;
             }
             if (controllerIndex < 0 || static_cast<std::size_t>(controllerIndex) >= state.controllers.size()) {
                 outcome = checkCondition(kSenseIllegalRequest, 0x25, 0);
-                return;
+                return true;
             }
-            outcome = executeVendorCdb(state, controllerIndex, cdb,
-                                       static_cast<std::uint8_t*>(dataBuffer), length);
+            if (handler == nullptr) {
+                outcome = unknownCommand(cdb);
+                return true;
+            }
+            return false;
         };
-        if (vendorCommandChangesState(cdb)) {
-            Store::instance().modify(run);
+        auto* data = static_cast<std::uint8_t*>(dataBuffer);
+        if (handler != nullptr && handler->command().changes()) {
+            Store::instance().modify([&](State& state) {
+                if (refused(state)) return;
+                outcome = handler->run(state, controllerIndex, VendorRequest{handler->command(), cdb, data, length});
+            });
         } else {
             Store::instance().read([&](const State& state) {
-                State copy = state;
-                run(copy);
+                if (refused(state)) return;
+                outcome = handler->run(state, controllerIndex, VendorRequest{handler->command(), cdb, data, length});
             });
         }
 

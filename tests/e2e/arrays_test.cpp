@@ -202,7 +202,7 @@ sim::State lostMirror() {
     sim::State s = clockedDemo();
     sim::Array a;
     a.id = 0;
-    a.level = sim::kLevelRaid1;
+    a.level = lib::RAID_LEVEL_RAID1;
     a.members = {0, sim::kMissingMember};
     a.sectors = 156301488 - 2048;
     a.rawSectors = 2 * a.sectors;

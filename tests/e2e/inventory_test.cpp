@@ -137,20 +137,20 @@ sim::Array array(int id, std::uint8_t level, std::vector<int> members, std::uint
 sim::State edgeArrays() {
     sim::State s = sim::demoState();
     auto& arrays = s.controllers[0].arrays;
-    arrays.push_back(array(0, sim::kLevelRaid1, {0, 1}, 156301488, "Mirror"));
-    arrays.push_back(array(1, sim::kLevelRaid10, {2, 3, 4, 5}, 312581808, "Stripe of mirrors"));
+    arrays.push_back(array(0, lib::RAID_LEVEL_RAID1, {0, 1}, 156301488, "Mirror"));
+    arrays.push_back(array(1, lib::RAID_LEVEL_RAID10, {2, 3, 4, 5}, 312581808, "Stripe of mirrors"));
     arrays[1].stripeSectors = 129;
     arrays[1].cacheMode = 0x4;
     arrays[1].lookahead = 7;
     arrays[1].lostMask = 0x2;
-    arrays.push_back(array(2, sim::kLevelRaid5, {0, 1, sim::kMissingMember}, 2048, "Lost one"));
+    arrays.push_back(array(2, lib::RAID_LEVEL_RAID5, {0, 1, sim::kMissingMember}, 2048, "Lost one"));
     arrays[2].flags = 0x1 | 0x2000000 | 0x80000 | 0x200000;  // critical, backed up, backup
-    arrays.push_back(array(3, sim::kLevelRaid6, {0, 1, 2, 3}, 4096, "Six"));
+    arrays.push_back(array(3, lib::RAID_LEVEL_RAID6, {0, 1, 2, 3}, 4096, "Six"));
     arrays[3].parityCount = 2;
     arrays[3].symmetric = 1;
     arrays[3].parityShift = -1;
     arrays[3].sectorSize = 4096;
-    arrays.push_back(array(4, sim::kLevelRaid50, {0, 1, 2, 3, 4, 5}, 8192, "Fifty"));
+    arrays.push_back(array(4, lib::RAID_LEVEL_RAID50, {0, 1, 2, 3, 4, 5}, 8192, "Fifty"));
     arrays[4].subArrayCount = 2;
     arrays[4].flags = 0x1 | 0x2000 | 0x100000;
     arrays.push_back(array(5, 0x07, {}, 0, ""));
@@ -239,7 +239,7 @@ TEST(ListArrays, CountsAndNamesLongerThanTheirRecordsAreCut) {
     sim::State s = sim::demoState();
     std::vector<int> members;
     for (int i = 0; i < 40; ++i) members.push_back(i % 8);
-    s.controllers[0].arrays.push_back(array(0, sim::kLevelRaid0, members, 2048, std::string(100, 'N')));
+    s.controllers[0].arrays.push_back(array(0, lib::RAID_LEVEL_RAID0, members, 2048, std::string(100, 'N')));
     s.controllers[0].arrays[0].reportedMemberCount = 200;
     std::string ids;
     for (int i = 0; i < 32; ++i) ids += (i ? "," : "") + std::to_string(i % 8);

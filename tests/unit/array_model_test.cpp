@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "access/code_tables.h"
 #include "sim/array_model.h"
 
 namespace {
@@ -44,22 +45,22 @@ TEST(ArrayModel, CapacityFollowsTheLevel) {
         std::uint64_t gib;  // 0: refused
     };
     const Case cases[] = {
-        {"RAID0 of 3", createRequest(kLevelRaid0, {0, 1, 2}), 300},
-        {"SPAN of 2", createRequest(kLevelSpan, {0, 1}), 200},
-        {"RAID1 of 2", createRequest(kLevelRaid1, {0, 1}), 100},
-        {"RAID1 of 3", createRequest(kLevelRaid1, {0, 1, 2}), 0},
-        {"RAID10 of 4", createRequest(kLevelRaid10, {0, 1, 2, 3}), 200},
-        {"RAID10 of 3", createRequest(kLevelRaid10, {0, 1, 2}), 0},
-        {"RAID5 of 4", createRequest(kLevelRaid5, {0, 1, 2, 3}), 300},
-        {"RAID5 of 2", createRequest(kLevelRaid5, {0, 1}), 0},
-        {"RAID6 of 5, two parity", createRequest(kLevelRaid6, {0, 1, 2, 3, 4}, 2), 300},
-        {"RAIDMF of 5, three parity", createRequest(kLevelRaid6, {0, 1, 2, 3, 4}, 3), 200},
-        {"RAIDMF parity not below the disks", createRequest(kLevelRaid6, {0, 1, 2}, 3), 0},
-        {"RAID50 of 6 in 2", createRequest(kLevelRaid50, {0, 1, 2, 3, 4, 5}, 0, 2), 400},
-        {"RAID50 of 5", createRequest(kLevelRaid50, {0, 1, 2, 3, 4}, 0, 1), 0},
-        {"JBOD", createRequest(kLevelJbod, {0}), 0},
-        {"a disk twice", createRequest(kLevelRaid0, {0, 0}), 0},
-        {"a disk that does not exist", createRequest(kLevelRaid0, {0, 9}), 0},
+        {"RAID0 of 3", createRequest(lib::RAID_LEVEL_RAID0, {0, 1, 2}), 300},
+        {"SPAN of 2", createRequest(lib::RAID_LEVEL_SPAN, {0, 1}), 200},
+        {"RAID1 of 2", createRequest(lib::RAID_LEVEL_RAID1, {0, 1}), 100},
+        {"RAID1 of 3", createRequest(lib::RAID_LEVEL_RAID1, {0, 1, 2}), 0},
+        {"RAID10 of 4", createRequest(lib::RAID_LEVEL_RAID10, {0, 1, 2, 3}), 200},
+        {"RAID10 of 3", createRequest(lib::RAID_LEVEL_RAID10, {0, 1, 2}), 0},
+        {"RAID5 of 4", createRequest(lib::RAID_LEVEL_RAID5, {0, 1, 2, 3}), 300},
+        {"RAID5 of 2", createRequest(lib::RAID_LEVEL_RAID5, {0, 1}), 0},
+        {"RAID6 of 5, two parity", createRequest(lib::RAID_LEVEL_RAID6, {0, 1, 2, 3, 4}, 2), 300},
+        {"RAIDMF of 5, three parity", createRequest(lib::RAID_LEVEL_RAID6, {0, 1, 2, 3, 4}, 3), 200},
+        {"RAIDMF parity not below the disks", createRequest(lib::RAID_LEVEL_RAID6, {0, 1, 2}, 3), 0},
+        {"RAID50 of 6 in 2", createRequest(lib::RAID_LEVEL_RAID50, {0, 1, 2, 3, 4, 5}, 0, 2), 400},
+        {"RAID50 of 5", createRequest(lib::RAID_LEVEL_RAID50, {0, 1, 2, 3, 4}, 0, 1), 0},
+        {"JBOD", createRequest(lib::RAID_LEVEL_JBOD, {0}), 0},
+        {"a disk twice", createRequest(lib::RAID_LEVEL_RAID0, {0, 0}), 0},
+        {"a disk that does not exist", createRequest(lib::RAID_LEVEL_RAID0, {0, 9}), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,7 +83,7 @@ TEST(ArrayModel, CapacityFollowsTheLevel) {
 TEST(ArrayModel, SizedCreationCarvesFreeSpaceAndRoundsDown) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    NewArray request = createRequest(kLevelRaid1, {0, 1});
+    NewArray request = createRequest(lib::RAID_LEVEL_RAID1, {0, 1});
     request.fromSize = true;
     request.sizeMb = 20000;
     request.rounding = 1;  // whole GiB
@@ -118,9 +119,9 @@ TEST(ArrayModel, SizedCreationCarvesFreeSpaceAndRoundsDown) {
 TEST(ArrayModel, ExtentsInUseCannotBeTakenAgain) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid0, {0})), Outcome::Ok);
-    EXPECT_EQ(createArray(s, c, createRequest(kLevelRaid0, {0})), Outcome::NoSpace);
-    NewArray tooBig = createRequest(kLevelRaid0, {1});
+    ASSERT_EQ(createArray(s, c, createRequest(lib::RAID_LEVEL_RAID0, {0})), Outcome::Ok);
+    EXPECT_EQ(createArray(s, c, createRequest(lib::RAID_LEVEL_RAID0, {0})), Outcome::NoSpace);
+    NewArray tooBig = createRequest(lib::RAID_LEVEL_RAID0, {1});
     tooBig.fromSize = true;
     tooBig.sizeMb = 200 * 1024;
     EXPECT_EQ(createArray(s, c, tooBig), Outcome::NoSpace);
@@ -130,7 +131,7 @@ TEST(ArrayModel, ExtentsInUseCannotBeTakenAgain) {
 TEST(ArrayModel, ActivitiesRunPauseResumeAndFinishWithTheClock) {
     State s = freshState(5000000);
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid5, {0, 1, 2})), Outcome::Ok);
+    ASSERT_EQ(createArray(s, c, createRequest(lib::RAID_LEVEL_RAID5, {0, 1, 2})), Outcome::Ok);
     ASSERT_EQ(startSync(s, c, 0, true), Outcome::Ok);
     EXPECT_EQ(startInit(s, c, 0, 2), Outcome::Busy);
     const Activity& a = *c.arrays[0].activity;
@@ -160,7 +161,7 @@ TEST(ArrayModel, ActivitiesRunPauseResumeAndFinishWithTheClock) {
 TEST(ArrayModel, RebuildReplacesTheMissingMember) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid1, {0, 1})), Outcome::Ok);
+    ASSERT_EQ(createArray(s, c, createRequest(lib::RAID_LEVEL_RAID1, {0, 1})), Outcome::Ok);
     Array& a = c.arrays[0];
     a.members[1] = kMissingMember;  // disk 1 lost; its extent is not free
     EXPECT_EQ(startRebuild(s, c, 0, {MemberChoice{0, -1}}), Outcome::BadRequest);  // a member
@@ -178,7 +179,7 @@ TEST(ArrayModel, RebuildReplacesTheMissingMember) {
 TEST(ArrayModel, AbortedRebuildGivesTheTargetExtentBack) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid1, {0, 1})), Outcome::Ok);
+    ASSERT_EQ(createArray(s, c, createRequest(lib::RAID_LEVEL_RAID1, {0, 1})), Outcome::Ok);
     c.arrays[0].members[1] = kMissingMember;
     ASSERT_EQ(startRebuild(s, c, 0, {MemberChoice{2, -1}}), Outcome::Ok);
     ASSERT_EQ(controlActivity(s, c, 0, Control::Abort), Outcome::Ok);
@@ -190,14 +191,14 @@ TEST(ArrayModel, AbortedRebuildGivesTheTargetExtentBack) {
 TEST(ArrayModel, MigrationAndBackupFinish) {
     State s = freshState();
     Controller& c = s.controllers[0];
-    ASSERT_EQ(createArray(s, c, createRequest(kLevelRaid0, {0, 1})), Outcome::Ok);
+    ASSERT_EQ(createArray(s, c, createRequest(lib::RAID_LEVEL_RAID0, {0, 1})), Outcome::Ok);
     MigrationPlan to5;
-    to5.level = kLevelRaid5;
+    to5.level = lib::RAID_LEVEL_RAID5;
     to5.addedMembers = {MemberChoice{2, -1}};
     ASSERT_EQ(startMigration(s, c, 0, to5), Outcome::Ok);
     s.clock = *s.clock + 1000;
     settleState(s);
-    EXPECT_EQ(c.arrays[0].level, kLevelRaid5);
+    EXPECT_EQ(c.arrays[0].level, lib::RAID_LEVEL_RAID5);
     EXPECT_EQ(c.arrays[0].members, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(c.arrays[0].sectors, 200 * kGiB);
 
@@ -229,10 +230,10 @@ TEST(ArrayModel, CapacitiesBeyond64BitsAreRefusedNotWrapped) {
         std::uint64_t sectors;  // 0: refused
     };
     const Case cases[] = {
-        {"RAID0 of 4", createRequest(kLevelRaid0, {0, 1, 2, 3}), 0},
-        {"RAID5 of 3", createRequest(kLevelRaid5, {0, 1, 2}), 0},
-        {"RAID10 of 4", createRequest(kLevelRaid10, {0, 1, 2, 3}), 0},
-        {"RAID1 of 2", createRequest(kLevelRaid1, {0, 1}), member},
+        {"RAID0 of 4", createRequest(lib::RAID_LEVEL_RAID0, {0, 1, 2, 3}), 0},
+        {"RAID5 of 3", createRequest(lib::RAID_LEVEL_RAID5, {0, 1, 2}), 0},
+        {"RAID10 of 4", createRequest(lib::RAID_LEVEL_RAID10, {0, 1, 2, 3}), 0},
+        {"RAID1 of 2", createRequest(lib::RAID_LEVEL_RAID1, {0, 1}), member},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -264,9 +265,9 @@ TEST(ArrayModel, CapacitiesBeyond64BitsAreRefusedNotWrapped) {
         d.extents.clear();
     }
     settleState(s);
-    ASSERT_EQ(createArray(s, ctl, createRequest(kLevelRaid1, {0, 1})), Outcome::Ok);
+    ASSERT_EQ(createArray(s, ctl, createRequest(lib::RAID_LEVEL_RAID1, {0, 1})), Outcome::Ok);
     MigrationPlan wider;
-    wider.level = kLevelRaid5;
+    wider.level = lib::RAID_LEVEL_RAID5;
     wider.addedMembers = {MemberChoice{2, -1}};
     EXPECT_EQ(startMigration(s, ctl, 0, wider), Outcome::BadRequest);
     EXPECT_FALSE(ctl.arrays[0].activity.has_value());

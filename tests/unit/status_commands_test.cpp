@@ -20,6 +20,7 @@
 #include "access/hxapi.h"
 #include "access/library_records.h"
 #include "access/record.h"
+#include "access/vendor_commands.h"
 #include "commands/array_status.h"
 #include "commands/extents.h"
 #include "console/shell.h"
@@ -438,10 +439,10 @@ public:
 
         const Bytes* answer = nullptr;
         bool fails = true;
-        if (cdb[0] == 0xE0 && cdb[1] == 0x06) {
+        if (vendor::matches(vendor::kReadArrayStatus, cdb.data())) {
             answer = &status;
             fails = statusFails;
-        } else if (cdb[0] == 0xE1 && cdb[1] == 0x02 && cdb[2] == 0x07) {
+        } else if (vendor::matches(vendor::kReadArrayActivityInfo, cdb.data())) {
             answer = &activity;
             fails = activityFails;
         }
