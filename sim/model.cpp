@@ -6,33 +6,10 @@
 
 #include "sim/json_fields.h"
 
-// Each structure's JSON fields, listed once; sim/json_fields.h reads and
-// writes them.
+// The JSON fields of the state's own structures, each listed once, and the
+// controller's as the union of its slices' (sim/json_fields.h reads and
+// writes them).
 namespace sim::fields {
-
-template <>
-struct NameList<ExtentRole> {
-    static constexpr std::array<std::pair<ExtentRole, const char*>, 6> names{{
-        {ExtentRole::Free, "free"},
-        {ExtentRole::Assigned, "assigned"},
-        {ExtentRole::GlobalSpare, "globalSpare"},
-        {ExtentRole::DedicatedSpare, "dedicatedSpare"},
-        {ExtentRole::Backup, "backup"},
-        {ExtentRole::LatestBackup, "latestBackup"},
-    }};
-};
-
-template <>
-struct NameList<ActivityKind> {
-    static constexpr std::array<std::pair<ActivityKind, const char*>, 6> names{{
-        {ActivityKind::Rebuild, "rebuild"},
-        {ActivityKind::Init, "init"},
-        {ActivityKind::Sync, "sync"},
-        {ActivityKind::Check, "check"},
-        {ActivityKind::Migration, "migration"},
-        {ActivityKind::Backup, "backup"},
-    }};
-};
 
 template <>
 struct NameList<PortKind> {
@@ -43,97 +20,27 @@ struct NameList<PortKind> {
     }};
 };
 
-template <>
-struct FieldList<Extent> {
-    static constexpr auto list = std::make_tuple(
-        field("index", &Extent::index), field("start", &Extent::start),
-        field("size", &Extent::size), field("role", &Extent::role),
-        field("arrayId", &Extent::arrayId), field("backupTime", &Extent::backupTime),
-        field("offline", &Extent::offline), field("inaccessible", &Extent::inaccessible),
-        field("reportedFlags", &Extent::reportedFlags));
+// A composition's JSON: one object with every slice's fields.
+template <class... Slices>
+struct Codec<SliceComposition<Slices...>> {
+    static void write(json& j, const SliceComposition<Slices...>& whole) {
+        j = json::object();
+        (writeSlice(j, static_cast<const Slices&>(whole)), ...);
+    }
+    static void read(const json& j, SliceComposition<Slices...>& whole, const Where& where) {
+        if (!j.is_object()) refuse(where, "expected an object");
+        (readSlice(j, static_cast<Slices&>(whole), where), ...);
+    }
 };
 
 template <>
-struct FieldList<Disk> {
-    static constexpr auto list = std::make_tuple(
-        field("id", &Disk::id), field("channel", &Disk::channel),
-        field("sectors", &Disk::sectors), field("model", &Disk::model),
-        field("serial", &Disk::serial), field("firmware", &Disk::firmware),
-        field("enclosureId", &Disk::enclosureId), field("carrierId", &Disk::carrierId),
-        field("speed3gSupported", &Disk::speed3gSupported),
-        field("speed3gEnabled", &Disk::speed3gEnabled),
-        field("smartFailure", &Disk::smartFailure), field("extents", &Disk::extents),
-        field("reportedExtentCount", &Disk::reportedExtentCount));
-};
-
-template <>
-struct FieldList<Activity> {
-    static constexpr auto list = std::make_tuple(
-        field("kind", &Activity::kind), field("initKind", &Activity::initKind),
-        field("paused", &Activity::paused), field("startTime", &Activity::startTime),
-        field("resumeTime", &Activity::resumeTime), field("runningSince", &Activity::runningSince),
-        field("doneBefore", &Activity::doneBefore), field("targetDisks", &Activity::targetDisks),
-        field("targetExtents", &Activity::targetExtents),
-        field("targetLevel", &Activity::targetLevel),
-        field("subArrayCount", &Activity::subArrayCount),
-        field("parityCount", &Activity::parityCount), field("symmetric", &Activity::symmetric),
-        field("parityShift", &Activity::parityShift));
-};
-
-template <>
-struct FieldList<Event> {
-    static constexpr auto list = std::make_tuple(
-        field("id", &Event::id), field("severity", &Event::severity),
-        field("description", &Event::description), field("array", &Event::array),
-        field("time", &Event::time));
-};
-
-template <>
-struct FieldList<Array> {
-    static constexpr auto list = std::make_tuple(
-        field("id", &Array::id), field("level", &Array::level), field("members", &Array::members),
-        field("stripeSectors", &Array::stripeSectors), field("cacheMode", &Array::cacheMode),
-        field("lookahead", &Array::lookahead), field("sectors", &Array::sectors),
-        field("rawSectors", &Array::rawSectors), field("name", &Array::name),
-        field("parityCount", &Array::parityCount), field("symmetric", &Array::symmetric),
-        field("parityShift", &Array::parityShift), field("subArrayCount", &Array::subArrayCount),
-        field("sectorSize", &Array::sectorSize), field("flags", &Array::flags),
-        field("lostMask", &Array::lostMask), field("startTime", &Array::startTime),
-        field("resumeTime", &Array::resumeTime),
-        field("reportedMemberCount", &Array::reportedMemberCount),
-        field("activity", &Array::activity));
-};
-
-template <>
-struct FieldList<PciPlace> {
-    static constexpr auto list = std::make_tuple(
-        field("bus", &PciPlace::bus), field("slot", &PciPlace::slot),
-        field("irql", &PciPlace::irql), field("irqVector", &PciPlace::irqVector),
-        field("vendorDeviceId", &PciPlace::vendorDeviceId),
-        field("subsystemId", &PciPlace::subsystemId), field("resources", &PciPlace::resources));
-};
-
-template <>
-struct FieldList<ReplyQuirks> {
-    static constexpr auto list = std::make_tuple(field("phyDrvCount", &ReplyQuirks::phyDrvCount),
-                                                 field("phyDrvFilled", &ReplyQuirks::phyDrvFilled));
-};
-
-template <>
-struct FieldList<Controller> {
-    static constexpr auto list = std::make_tuple(
-        field("driverVersion", &Controller::driverVersion), field("targetId", &Controller::targetId),
-        field("identifyReturnCode", &Controller::identifyReturnCode),
-        field("controllerId", &Controller::controllerId),
-        field("subsystemId", &Controller::subsystemId),
-        field("discoverPath", &Controller::discoverPath), field("productId", &Controller::productId),
-        field("subProductId", &Controller::subProductId),
-        field("biosVersion", &Controller::biosVersion),
-        field("firmwareVersion", &Controller::firmwareVersion),
-        field("eccMemory", &Controller::eccMemory), field("memorySizeMb", &Controller::memorySizeMb),
-        field("pci", &Controller::pci), field("disks", &Controller::disks),
-        field("arrays", &Controller::arrays), field("events", &Controller::events),
-        field("quirks", &Controller::quirks));
+struct Codec<Controller> {
+    using Whole = Codec<Controller::SliceComposition>;
+    static void write(json& j, const Controller& c) { Whole::write(j, c); }
+    static void read(const json& j, Controller& c, const Where& where) {
+        c = Controller{};
+        Whole::read(j, c, where);
+    }
 };
 
 template <>
@@ -213,18 +120,6 @@ State demoState() {
     return state;
 }
 
-std::uint32_t activityDurationSeconds(const Activity& a) {
-    if (a.kind == ActivityKind::Init && a.initKind == 1) return 10;  // quick: metadata only
-    return 1000;
-}
-
-std::uint32_t activityProgress(const Activity& a, std::uint32_t now) {
-    std::uint64_t done = a.doneBefore;
-    if (!a.paused && now > a.runningSince) {
-        done += static_cast<std::uint64_t>(now - a.runningSince) * 1000 / activityDurationSeconds(a);
-    }
-    return static_cast<std::uint32_t>(done < 1000 ? done : 1000);
-}
 
 std::uint32_t currentTime(const State& state) {
     if (state.clock) return *state.clock;

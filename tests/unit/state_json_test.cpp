@@ -222,4 +222,23 @@ TEST(StateJson, WrittenStatesReadBackUnchanged) {
     EXPECT_EQ(once["controllers"][0]["quirks"], json({{"phyDrvFilled", 12}}));
 }
 
+TEST(StateJson, AControllerIsOneFlatObjectOfEverySlicesFields) {
+    sim::Controller c = sim::demoState().controllers[0];
+    c.quirks.phyDrvCount = 3;
+    const json j = c;
+    std::vector<std::string> keys;
+    for (const auto& item : j.items()) keys.push_back(item.key());
+    const std::vector<std::string> expected = {
+        "arrays",    "biosVersion",  "controllerId", "discoverPath",       "disks",
+        "driverVersion", "eccMemory", "events",     "firmwareVersion",    "identifyReturnCode",
+        "memorySizeMb",  "pci",       "productId",  "quirks",             "subProductId",
+        "subsystemId",   "targetId"};
+    EXPECT_EQ(keys, expected);
+    const auto back = j.get<sim::Controller>();
+    EXPECT_EQ(json(back), j);
+    EXPECT_EQ(back.disks.size(), 8u);
+    EXPECT_EQ(back.quirks.phyDrvCount, 3u);
+    EXPECT_EQ(back.discoverPath, c.discoverPath);
+}
+
 }  // namespace
