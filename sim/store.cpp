@@ -2,12 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <exception>
 
 #include <nlohmann/json.hpp>
 
-#include "platform/file_lock.h"
 #include "sim/array_model.h"
 
 namespace sim {
@@ -34,35 +32,38 @@ Store::Store(std::string path) : path_(std::move(path)) {
     if (path_.empty()) memory_ = demoState();
 }
 
-State Store::load(bool mayCreate) {
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) {
-        State demo = demoState();
-        if (mayCreate) save(demo);
-        return demo;
+bool Store::refresh(bool mayCreate) {
+    if (file_.unchanged(path_)) return true;
+    std::string text;
+    switch (file_.read(path_, text)) {
+        case platform::TrackedFile::ReadResult::Read: break;
+        case platform::TrackedFile::ReadResult::Failed: unusableState(path_, file_.error());
+        case platform::TrackedFile::ReadResult::Missing:
+            if (!mayCreate) return false;
+            memory_ = demoState();
+            save();
+            return true;
     }
-    std::stringstream text;
-    text << in.rdbuf();
-    State state;
+    ++fileReads_;
     try {
-        state = nlohmann::json::parse(text.str()).get<State>();
+        State state = nlohmann::json::parse(text).get<State>();
+        memory_ = std::move(state);
     } catch (const std::exception& e) {
+        file_.forget();
         unusableState(path_, e.what());
     }
-    // What has happened on the controller since the state was last written.
-    settleState(state);
-    return state;
+    return true;
 }
 
-void Store::save(const State& state) {
-    const std::string temporary = path_ + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << nlohmann::json(state).dump(2) << '\n';
-        out.flush();
-        if (!out) unusableState(path_, "cannot write " + temporary);
+void Store::save() {
+    std::string text;
+    try {
+        text = nlohmann::json(memory_).dump(2);
+        text += '\n';
+    } catch (const std::exception& e) {
+        unusableState(path_, std::string("cannot write the state: ") + e.what());
     }
-    if (!platform::replaceFile(temporary, path_)) unusableState(path_, "cannot replace the file");
+    if (!file_.write(path_, text)) unusableState(path_, file_.error());
 }
 
 void Store::modify(const std::function<void(State&)>& f) {
@@ -73,9 +74,16 @@ void Store::modify(const std::function<void(State&)>& f) {
         return;
     }
     platform::FileLock lock(path_ + ".lock", true);
-    State state = load(true);
-    f(state);
-    save(state);
+    refresh(true);
+    // What has happened on the controller since the state was last looked at.
+    settleState(memory_);
+    try {
+        f(memory_);
+    } catch (...) {
+        file_.forget();  // memory_ may be half changed: read the file again next time
+        throw;
+    }
+    save();
 }
 
 void Store::read(const std::function<void(const State&)>& f) {
@@ -85,18 +93,20 @@ void Store::read(const std::function<void(const State&)>& f) {
         f(memory_);
         return;
     }
-    // Loading may have to create the file from the demo, which needs the
-    // exclusive lock; plain reads share the lock.
     {
-        std::ifstream probe(path_, std::ios::binary);
-        if (!probe) {
-            platform::FileLock lock(path_ + ".lock", true);
-            f(load(true));
+        // Plain reads share the lock; a missing file must be created from
+        // the demo, which needs the exclusive lock.
+        platform::FileLock lock(path_ + ".lock", false);
+        if (refresh(false)) {
+            settleState(memory_);
+            f(memory_);
             return;
         }
     }
-    platform::FileLock lock(path_ + ".lock", false);
-    f(load(false));
+    platform::FileLock lock(path_ + ".lock", true);
+    refresh(true);
+    settleState(memory_);
+    f(memory_);
 }
 
 }  // namespace sim

@@ -1,14 +1,17 @@
 #pragma once
 // Where the simulation's state lives. Without TALO_SIM it is the built-in
 // demo, held in memory for the life of the process. With TALO_SIM naming a
-// file, every access loads the file under a lock, and every change is written
-// back at once (a temporary file renamed over the old one), so that several
-// processes sharing one state never lose or mix up an update.
+// file, every access takes the file's lock, and every change is written back
+// at once (a temporary file, flushed to the disk and renamed over the old
+// one), so that several processes sharing one state never lose or mix up an
+// update. The state last read is kept in memory, and the file is read again
+// only when another process has replaced it since.
 
 #include <functional>
 #include <mutex>
 #include <string>
 
+#include "platform/file_lock.h"
 #include "sim/model.h"
 
 namespace sim {
@@ -26,14 +29,22 @@ public:
     void read(const std::function<void(const State&)>& f);
 
     const std::string& path() const { return path_; }
+    // How many times the file has been read and parsed so far.
+    unsigned long long fileReads() const { return fileReads_; }
 
 private:
-    State load(bool mayCreate);
-    void save(const State& state);
+    // Brings memory_ up to the file's state, creating the file from the demo
+    // when it is missing and mayCreate is set; false when it is missing and
+    // was not created. A file that cannot be read or does not hold a valid
+    // state ends the program, leaving the file alone.
+    bool refresh(bool mayCreate);
+    void save();
 
     std::string path_;
     std::mutex mutex_;
     State memory_;
+    platform::TrackedFile file_;  // the version memory_ was read from or written to
+    unsigned long long fileReads_ = 0;
 };
 
 }  // namespace sim

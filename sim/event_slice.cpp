@@ -1,0 +1,35 @@
+#include "sim/event_slice.h"
+
+#include <nlohmann/json.hpp>
+
+#include "sim/json_fields.h"
+
+// The JSON fields of this family's structures, each listed once.
+namespace sim::fields {
+
+template <>
+struct FieldList<Event> {
+    static constexpr auto list = std::make_tuple(
+        field("id", &Event::id), field("severity", &Event::severity),
+        field("description", &Event::description), field("array", &Event::array),
+        field("time", &Event::time));
+};
+
+template <>
+struct FieldList<EventSlice> {
+    static constexpr auto list = std::make_tuple(field("events", &EventSlice::events));
+};
+
+}  // namespace sim::fields
+
+namespace sim {
+
+void writeSlice(nlohmann::json& j, const EventSlice& slice) {
+    fields::writeFields(j, slice, fields::FieldList<EventSlice>::list);
+}
+
+void readSlice(const nlohmann::json& j, EventSlice& slice, const fields::Where& where) {
+    fields::readFields(j, slice, fields::FieldList<EventSlice>::list, where);
+}
+
+}  // namespace sim
