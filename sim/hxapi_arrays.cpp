@@ -9,6 +9,7 @@
 #include "sim/array_model.h"
 #include "sim/call_log.h"
 #include "sim/hxapi_library.h"
+#include "sim/replies.h"
 
 using namespace sim;
 
@@ -40,7 +41,7 @@ std::uint32_t change(const char* operation, std::uint32_t w1, const void* record
     if (!libraryInitialized()) return kHxStatusNotInitialized;
     if (record == nullptr) return kHxStatusInvalidArgument;
     const rec::ByteView view(record, size);
-    return withLibraryController(w1, true, [&](State& state, Controller& c) {
+    return changeLibraryController(w1, [&](State& state, Controller& c) {
         return statusOf(f(state, c, view));
     });
 }
@@ -60,9 +61,9 @@ std::uint32_t progress(const char* operation, std::uint32_t w1, void* req, void*
                        std::uint32_t size, std::initializer_list<ActivityKind> kinds) {
     recordLibraryCall(operation, req, req != nullptr ? lib::InfoRequest::kSize : 0);
     if (req == nullptr || buf == nullptr) return kHxStatusInvalidArgument;
-    return withLibraryController(w1, false, [&](State& state, Controller& c) -> std::uint32_t {
+    return readLibraryController(w1, [&](const State& state, const Controller& c) -> std::uint32_t {
         const auto id = rec::ByteView(req, lib::InfoRequest::kSize).get<lib::InfoRequest::FirstId>();
-        const Array* a = arrayById(c, static_cast<int>(id));
+        const Array* a = findArray(c, static_cast<int>(id));
         if (a == nullptr) return kHxStatusNoSuchArray;
         const rec::ByteSpan reply(buf, size);
         reply.sub(0, Progress::kSize).clear();

@@ -50,7 +50,7 @@ std::uint32_t fillList(void* req, void* buf, std::uint32_t size, std::vector<con
 extern "C" uint32_t HXAPI_CALL hx_getPhyDrvInfo(uint32_t w1, uint32_t, uint32_t, void* req,
                                                 void* buf, uint32_t size) {
     recordLibraryCall("hx_getPhyDrvInfo", req, req != nullptr ? lib::InfoRequest::kSize : 0);
-    return withLibraryController(w1, false, [&](State&, Controller& c) {
+    return readLibraryController(w1, [&](const State&, const Controller& c) {
         std::vector<const Disk*> disks;
         for (const Disk& d : c.disks) disks.push_back(&d);
         auto fill = [&c](const rec::ByteSpan& r, const Disk& d) { fillPhyDrvInfo(r, c, d); };
@@ -62,7 +62,7 @@ extern "C" uint32_t HXAPI_CALL hx_getPhyDrvInfo(uint32_t w1, uint32_t, uint32_t,
 extern "C" uint32_t HXAPI_CALL hx_getLogDrvInfo(uint32_t w1, uint32_t, uint32_t, void* req,
                                                 void* buf, uint32_t size) {
     recordLibraryCall("hx_getLogDrvInfo", req, req != nullptr ? lib::InfoRequest::kSize : 0);
-    return withLibraryController(w1, false, [&](State&, Controller& c) {
+    return readLibraryController(w1, [&](const State&, const Controller& c) {
         std::vector<const Array*> arrays;
         for (const Array& a : c.arrays) arrays.push_back(&a);
         return fillList(req, buf, size, arrays, lib::LogDrvInfo::kSize, fillLogDrvInfo,
@@ -73,7 +73,7 @@ extern "C" uint32_t HXAPI_CALL hx_getLogDrvInfo(uint32_t w1, uint32_t, uint32_t,
 extern "C" uint32_t HXAPI_CALL hx_getAryLostDisk(uint32_t w1, uint32_t, uint32_t,
                                                  uint32_t arrayNumber, uint32_t* mask) {
     noteScalarCall("hx_getAryLostDisk", arrayNumber);
-    return withLibraryController(w1, false, [&](State&, Controller& c) -> std::uint32_t {
+    return readLibraryController(w1, [&](const State&, const Controller& c) -> std::uint32_t {
         if (mask == nullptr) return kHxStatusInvalidArgument;
         const Array* a = findArray(c, static_cast<int>(arrayNumber & 0xFF));
         if (a == nullptr) return kHxStatusInvalidArgument;
@@ -85,7 +85,7 @@ extern "C" uint32_t HXAPI_CALL hx_getAryLostDisk(uint32_t w1, uint32_t, uint32_t
 extern "C" uint32_t HXAPI_CALL hx_getControllerInfo(uint32_t w1, uint32_t, uint32_t, void* req,
                                                     void* buf, uint32_t size) {
     recordLibraryCall("hx_getControllerInfo", req, req != nullptr ? lib::InfoRequest::kSize : 0);
-    return withLibraryController(w1, false, [&](State&, Controller& c) -> std::uint32_t {
+    return readLibraryController(w1, [&](const State&, const Controller& c) -> std::uint32_t {
         if (req == nullptr || buf == nullptr) return kHxStatusInvalidArgument;
         const std::uint16_t kind =
             rec::ByteView(req, lib::InfoRequest::kSize).get<lib::InfoRequest::Selector>();
@@ -106,7 +106,7 @@ extern "C" uint32_t HXAPI_CALL hx_getControllerInfo(uint32_t w1, uint32_t, uint3
 
 extern "C" uint32_t HXAPI_CALL hx_getDriverInfo(uint32_t w1, uint32_t, uint32_t, void* buf) {
     recordLibraryCall("hx_getDriverInfo", nullptr, 0);
-    return withLibraryController(w1, false, [&](State&, Controller& c) -> std::uint32_t {
+    return readLibraryController(w1, [&](const State&, const Controller& c) -> std::uint32_t {
         if (buf == nullptr) return kHxStatusInvalidArgument;
         // No size comes with the buffer: only the version words are written.
         const rec::ByteSpan versions(buf, lib::DriverInfo::DriverVersion::width);
@@ -118,7 +118,7 @@ extern "C" uint32_t HXAPI_CALL hx_getDriverInfo(uint32_t w1, uint32_t, uint32_t,
 extern "C" uint32_t HXAPI_CALL hx_getHostInfo(uint32_t w1, uint32_t, uint32_t, void* buf,
                                               uint32_t size) {
     noteScalarCall("hx_getHostInfo", size);
-    return withLibraryController(w1, false, [&](State& state, Controller&) -> std::uint32_t {
+    return readLibraryController(w1, [&](const State& state, const Controller&) -> std::uint32_t {
         if (buf == nullptr) return kHxStatusInvalidArgument;
         const rec::ByteSpan reply(buf, size);
         reply.sub(0, lib::HostInfo::kSize).clear();

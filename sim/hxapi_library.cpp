@@ -21,21 +21,23 @@ std::atomic<bool> discovered{false};
 
 bool libraryInitialized() { return initialized.load(); }
 
-std::uint32_t withLibraryController(std::uint32_t w1, bool changes,
-                                    const std::function<std::uint32_t(State&, Controller&)>& f) {
+std::uint32_t changeLibraryController(std::uint32_t w1,
+                                      const std::function<std::uint32_t(State&, Controller&)>& f) {
     if (!initialized.load()) return kHxStatusNotInitialized;
     std::uint32_t status = kHxStatusNoSuchController;
-    auto run = [&](State& state) {
+    Store::instance().modify([&](State& state) {
         if (w1 < state.controllers.size()) status = f(state, state.controllers[w1]);
-    };
-    if (changes) {
-        Store::instance().modify(run);
-    } else {
-        Store::instance().read([&](const State& state) {
-            State copy = state;
-            run(copy);
-        });
-    }
+    });
+    return status;
+}
+
+std::uint32_t readLibraryController(
+    std::uint32_t w1, const std::function<std::uint32_t(const State&, const Controller&)>& f) {
+    if (!initialized.load()) return kHxStatusNotInitialized;
+    std::uint32_t status = kHxStatusNoSuchController;
+    Store::instance().read([&](const State& state) {
+        if (w1 < state.controllers.size()) status = f(state, state.controllers[w1]);
+    });
     return status;
 }
 
@@ -80,7 +82,7 @@ extern "C" uint32_t HXAPI_CALL hx_getDiscoverPath(uint32_t w1, uint32_t, void* b
     noteScalarCall("hx_getDiscoverPath", size);
     if (!initialized.load()) return kHxStatusNotInitialized;
     if (buf == nullptr || size < lib::DiscoverPath::kSize) return kHxStatusInvalidArgument;
-    return withLibraryController(w1, false, [&](State& state, Controller& c) -> std::uint32_t {
+    return readLibraryController(w1, [&](const State& state, const Controller& c) -> std::uint32_t {
         if (state.failures.discoverPath != 0) return state.failures.discoverPath;
         const rec::ByteSpan path(buf, size);
         path.clear();

@@ -19,8 +19,11 @@ bool libraryInitialized();
 
 // Runs f on controller w1 of the state when the library is up and the
 // controller exists; otherwise returns the status that says why not. f
-// returns the operation's status. With changes, what f does is kept.
-std::uint32_t withLibraryController(std::uint32_t w1, bool changes,
-                                    const std::function<std::uint32_t(State&, Controller&)>& f);
+// returns the operation's status. What a change does is kept; a read sees
+// the state as it is and cannot change it.
+std::uint32_t changeLibraryController(std::uint32_t w1,
+                                      const std::function<std::uint32_t(State&, Controller&)>& f);
+std::uint32_t readLibraryController(
+    std::uint32_t w1, const std::function<std::uint32_t(const State&, const Controller&)>& f);
 
 }  // namespace sim
