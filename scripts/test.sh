@@ -15,7 +15,7 @@ for arch in i686 x86_64; do
 done
 
 # Wine, in a private prefix, with one persistent server for the whole run
-# (the tests' own set-up starts it afresh, and stops it at the end). The
+# (the tests' own set-up takes it over, and stops it at the end). The
 # 32-bit build runs where this machine can run 32-bit programs; elsewhere the
 # suite runs on the 64-bit build.
 export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Wine session the end-to-end tests run in, for one private prefix.
 #
-#   wine_session.sh start LOADER PREFIX   a fresh persistent wineserver, the
-#                                         prefix set up and Wine's system
+#   wine_session.sh start LOADER PREFIX   a persistent wineserver (the one an
+#                                         earlier start left, or a new one),
+#                                         the prefix set up and Wine's system
 #                                         processes running
 #   wine_session.sh stop LOADER PREFIX    the server and its processes ended
 #
@@ -50,7 +51,7 @@ stop_server() {
 server_pid() {
   local directory pid
   directory=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
-  for pid in $(pgrep -x 'wineserver(64|32)?' || true); do
+  for pid in $(pgrep '^wineserver' || true); do
     case "$(readlink "/proc/$pid/cwd" 2>/dev/null || true)" in
       */"$directory") echo "$pid"; return 0 ;;
     esac
@@ -58,23 +59,32 @@ server_pid() {
   return 1
 }
 
+# The server this script started, while it runs.
+marker=$WINEPREFIX/session-server.pid
+
 if [ "$action" = stop ]; then
   stop_server
+  rm -f "$marker"
   exit 0
 fi
 
 mkdir -p "$WINEPREFIX"
-stop_server
-
-# The persistent server. Standard output and error must not be the caller's:
-# the server outlives this script.
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-if ! "$wineserver" -p </dev/null >/dev/null 2>"$log"; then
-  cat "$log" >&2
-  fail "could not start a persistent wineserver for $WINEPREFIX"
+pid=$(server_pid || true)
+if [ -z "$pid" ] || [ ! -f "$marker" ] || [ "$(cat "$marker")" != "$pid" ]; then
+  # No server, or one this script did not start (it may be shutting down):
+  # end it and start a persistent one. Standard output and error must not be
+  # the caller's, since the server outlives this script.
+  rm -f "$marker"
+  stop_server
+  if ! "$wineserver" -p </dev/null >/dev/null 2>"$log"; then
+    cat "$log" >&2
+    fail "could not start a persistent wineserver for $WINEPREFIX"
+  fi
+  pid=$(server_pid) || fail "the wineserver for $WINEPREFIX is not running after its start"
+  echo "$pid" >"$marker"
 fi
-pid=$(server_pid) || fail "the wineserver for $WINEPREFIX is not running after its start"
 
 # One trivial program: it sets up the prefix when it is new and starts the
 # system processes, which stay for the programs that follow.
@@ -82,5 +92,5 @@ if ! "$loader" cmd /c exit </dev/null >"$log" 2>&1; then
   cat "$log" >&2
   fail "$loader could not run a program in $WINEPREFIX"
 fi
-kill -0 "$pid" 2>/dev/null || fail "the wineserver for $WINEPREFIX ended with its first program"
+kill -0 "$pid" 2>/dev/null || fail "the wineserver for $WINEPREFIX did not stay up"
 echo "wine session: wineserver $pid for $WINEPREFIX"
