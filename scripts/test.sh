@@ -14,19 +14,19 @@ for arch in i686 x86_64; do
   cmake --build "$root/build-win-$arch" -j"$jobs"
 done
 
-# Wine, in a private prefix. The 32-bit build runs where this machine can run
-# 32-bit programs; elsewhere the suite runs on the 64-bit build.
+# Wine, in a private prefix, with one persistent server for the whole run
+# (the tests' own set-up takes it over, and stops it at the end). The
+# 32-bit build runs where this machine can run 32-bit programs; elsewhere the
+# suite runs on the 64-bit build.
 export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$root/build"
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wine32=$(command -v wine || echo /usr/lib/wine/wine)
-"$wine64" wineboot -i >/dev/null 2>&1 || true
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-"$wineserver" -p >/dev/null 2>&1 || true
-trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+session="$root/tests/e2e/wine_session.sh"
+"$session" start "$wine64" "$WINEPREFIX" >/dev/null
+trap '"$session" stop "$wine64" "$WINEPREFIX"' EXIT
 console="$root/build-win-i686/console/arraycon.exe"
 loader="$wine32"
-if ! printf '' | "$wine32" "$console" 2>/dev/null | grep -q 'Use HXAPI'; then
+if ! "$wine32" "$console" </dev/null 2>/dev/null | grep -q 'Use HXAPI'; then
   echo "note: this machine cannot run 32-bit Windows programs under Wine;" \
        "the end-to-end suite runs on the 64-bit Windows build" >&2
   console="$root/build-win-x86_64/console/arraycon.exe"

@@ -100,8 +100,29 @@ RunResult runConsole(const std::string& input, const RunOptions& options) {
         inFd = -1;
     }
     bool outOpen = true, errOpen = true;
+    bool exited = false;
+    int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (outOpen || errOpen) {
+        // Once the console has ended, all it wrote is in the pipes: take it
+        // and stop. Processes it started (under Wine, the system's own) may
+        // hold the pipes open long after it.
+        if (!exited && waitpid(pid, &status, WNOHANG) == pid) {
+            exited = true;
+            for (int fd : {out[0], err[0]}) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        }
+        if (exited) {
+            for (int fd : {out[0], err[0]}) {
+                if (fd == out[0] ? !outOpen : !errOpen) continue;
+                char buffer[65536];
+                ssize_t r;
+                while ((r = read(fd, buffer, sizeof buffer)) > 0) {
+                    (fd == out[0] ? result.output : result.errors)
+                        .append(buffer, static_cast<std::size_t>(r));
+                }
+            }
+            break;
+        }
         pollfd fds[3];
         int n = 0;
         if (outOpen) fds[n++] = {out[0], POLLIN, 0};
@@ -139,8 +160,7 @@ RunResult runConsole(const std::string& input, const RunOptions& options) {
     if (inFd >= 0) close(inFd);
     close(out[0]);
     close(err[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    if (!exited) waitpid(pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

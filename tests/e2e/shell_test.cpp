@@ -1,5 +1,6 @@
-// The command shell at the prompt and in scripts: lookup, help, comments and
-// quoting, scripts and their nesting, delay, and hostile input.
+// The command shell at the prompt and in scripts: quit words, lines at the
+// length limits, and scripts nested to the limit. The other shell cases are
+// transcripts in cases/.
 
 #include <gtest/gtest.h>
 
@@ -64,15 +65,6 @@ const std::string kWdHelp = "wd - Wipe out Disk MDD.\nSyntax:\twd <diskID>\n";
 const std::string kAdapterHelp =
     "adapter - Adapter Operations\nSyntax:\n  adapter\tList all controllers.\n  adapter <adapter "
     "ID>\tSwitch to the specified controller.\n";
-const std::string kFlashHelp =
-    "Flash BIOS, Firmware or RedBoot.\nflash <command> <flash type> <file path> <enclosure id>:\n"
-    "\t<command> = {upload, download}\n"
-    "\t<flash type> = {redboot, bios, firmware, fis, fconfig, trace, encfw}\n"
-    "\t<file path> = file path + file name.\n\t<enclosure id>\n"
-    "Flash firware with c:\\firemware.img: flash upload firmware c:\\firmware.img\n"
-    "Download the BIOS image to c:\\bios.img: flash download bios c:\\bios.img\n"
-    "Flash Sable firware with c:\\firemware.img: flash upload firmware c:\\firmware.img\n";
-
 // Runs the lines at the prompt in direct mode and returns what they printed
 // after the first prompt, up to the end.
 std::string atPrompt(const std::string& lines, const RunOptions& options = {}) {
@@ -92,59 +84,11 @@ RunOptions withFiles(std::map<std::string, std::string> files) {
     return options;
 }
 
-TEST(Help, GeneralListAndDetailTexts) {
-    struct Case {
-        const char* line;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"?", kGeneralHelp},
-        {"help", kGeneralHelp},
-        {"H", kGeneralHelp},
-        {"? da", kDaHelp},
-        {"help WD", kWdHelp},
-        {"h Adapter", kAdapterHelp},
-        {"? flash", kFlashHelp},
-        {"? la", kGeneralHelp},      // a command without a detail text
-        {"? nosuch", kGeneralHelp},  // no command at all
-        {"help#da", kGeneralHelp},   // the rest of the line is a comment
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
-        EXPECT_EQ(atPrompt(std::string(c.line) + "\nq\n"), "> " + c.expected + "> ");
-    }
-}
-
-TEST(Help, EveryCommandWithADetailTextHasOne) {
-    const char* names[] = {"adapter", "ca", "ca2", "ds", "da",  "bga",   "gs",   "ac",
-                           "es",      "bsl", "patrol", "dbg", "blk", "wd", "enc", "buz",
-                           "dsp",     "hplug", "alpe", "gsc", "flash", "ie"};
-    std::string input;
-    for (const char* name : names) input += std::string("? ") + name + "\n";
-    const std::string output = atPrompt(input + "q\n");
-    EXPECT_EQ(output.find(kGeneralHelp), std::string::npos);
-    std::size_t prompts = 0;
-    for (std::size_t at = output.find("> "); at != std::string::npos; at = output.find("> ", at + 2)) {
-        ++prompts;
-    }
-    EXPECT_GE(prompts, 23u);
-}
-
-TEST(Shell, UnknownWordsEmptyLinesAndComments) {
-    EXPECT_EQ(atPrompt("Foo\n\n   \t\n# just a comment\nFOO#bar\nq\n"),
-              "> Invalid command - foo\n> > > > Invalid command - foo\n> ");
-}
-
 TEST(Shell, QuitWordsInAnyCase) {
     for (const char* word : {"q", "Q", "exit", "Bye", "QUIT"}) {
         SCOPED_TRACE(word);
         EXPECT_EQ(atPrompt(std::string(word) + "\nhelp\n"), "> ");
     }
-}
-
-TEST(Shell, EndOfInputAtThePromptLeavesLikeQuit) {
-    EXPECT_EQ(atPrompt("foo\n"), "> Invalid command - foo\n> ");
-    EXPECT_EQ(atPrompt("foo"), "> Invalid command - foo\n> ");  // last line without a line feed
 }
 
 TEST(Shell, LongLinesAtThePrompt) {
@@ -155,73 +99,6 @@ TEST(Shell, LongLinesAtThePrompt) {
         "Line too long: at most 1023 characters are taken. Nothing was run.\n";
     EXPECT_EQ(atPrompt(tooLong + "\nq\n"), "> " + refusal + "> ");
     EXPECT_EQ(atPrompt(std::string(5000, 'x') + "\n? da\nq\n"), "> " + refusal + "> " + kDaHelp + "> ");
-}
-
-TEST(Delay, Messages) {
-    struct Case {
-        const char* line;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"delay", "Delay seconds not specified.\nUsage: delay <seconds>\n"},
-        {"delay -1", "Invalid seconds '-1' specified.\n"},
-        {"delay 1s", "Invalid seconds '1s' specified.\n"},
-        {"delay \"\"", "Invalid seconds '' specified.\n"},
-        {"delay 0", ""},
-        {"DELAY 0 extra words", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
-        EXPECT_EQ(atPrompt(std::string(c.line) + "\nq\n"), std::string("> ") + c.expected + "> ");
-    }
-}
-
-TEST(Script, EchoCommentsQuotingAndBrackets) {
-    const auto options = withFiles({{"s.txt",
-                                     "# a comment line\n"
-                                     "\n"
-                                     "help \"da\"   # trailing comment\n"
-                                     "HELP (wd)\n"
-                                     "  delay \"1 s\"\n"
-                                     "\"nosuch\"x\n"}});
-    EXPECT_EQ(atPrompt("script s.txt\nq\n", options),
-              "> "
-              "> help da \n" + kDaHelp +
-              "> HELP wd \n" + kWdHelp +
-              "> delay 1 s \nInvalid seconds '1 s' specified.\n"
-              "> nosuch x \nInvalid command - nosuch\n"
-              "> ");
-}
-
-TEST(Script, QuotedFileNameAndMissingFile) {
-    const auto options = withFiles({{"my script.txt", "? wd\n"}});
-    EXPECT_EQ(atPrompt("script \"my script.txt\"\nscript nothere.txt\nscript\nq\n", options),
-              "> > ? wd \n" + kWdHelp +
-              "> Open file 'nothere.txt' failed.\n"
-              "> Script file name not specified.\nUsage: script <\"script file name\">\n"
-              "> ");
-}
-
-TEST(Script, QuitEndsOnlyTheScriptAndNestedScriptsFinishFirst) {
-    const auto options = withFiles({{"outer.txt", "script inner.txt\n? da\n"},
-                                    {"inner.txt", "? wd\nq\n? adapter\n"}});
-    EXPECT_EQ(atPrompt("script outer.txt\n? wd\nq\n", options),
-              "> "
-              "> script inner.txt \n"
-              "> ? wd \n" + kWdHelp +
-              "> q \n"
-              "> ? da \n" + kDaHelp +
-              "> " + kWdHelp + "> ");
-}
-
-TEST(Script, OnlyTwentyWordsReachTheCommand) {
-    std::string line = "delay";
-    for (int i = 1; i < 25; ++i) line += " w" + std::to_string(i);
-    std::string echo = "> delay";
-    for (int i = 1; i < 20; ++i) echo += " w" + std::to_string(i);
-    const auto options = withFiles({{"s.txt", line + "\n"}});
-    EXPECT_EQ(atPrompt("script s.txt\nq\n", options),
-              "> " + echo + " \nInvalid seconds 'w1' specified.\n> ");
 }
 
 const std::string kLineTooLong =
