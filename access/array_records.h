@@ -7,7 +7,7 @@
 
 #include "access/code_tables.h"
 #include "access/driver_protocol.h"
-#include "access/record.h"
+#include "platform/record.h"
 
 namespace lib {
 

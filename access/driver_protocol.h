@@ -1,11 +1,14 @@
 #pragma once
 // What the console and the controller's driver exchange through the SCSI
-// port device: the miniport identification request and the pass-through
-// request block. Both sides of the simulation use these same definitions.
+// port device: the Talo miniport's identification and the vendor opcodes.
+// The system's request structures themselves are in
+// platform/scsi_port_requests.h. Both sides of the simulation use these same
+// definitions.
 
 #include <cstdint>
 
-#include "access/record.h"
+#include "platform/record.h"
+#include "platform/scsi_port_requests.h"
 
 namespace drv {
 
@@ -14,20 +17,6 @@ constexpr std::uint32_t kTaloMagic = 0x54414C4Fu;
 constexpr char kMiniportSignature[8] = {'K', 'O', 'R', 'V', 'E', 'L', 'I', 'N'};
 constexpr std::uint32_t kIdentifyControlCode = 1;
 constexpr std::uint32_t kIdentifyTimeoutSeconds = 10;
-
-// The Windows SRB_IO_CONTROL header that leads every miniport request.
-struct SrbIoControl {
-    static constexpr std::size_t kSize = 28;
-    REC_FIELDS(
-        (HeaderLength, rec::LeField<std::uint32_t, 0>),
-        (Signature, rec::Bytes<4, 8>),
-        (Timeout, rec::LeField<std::uint32_t, 12>),
-        (ControlCode, rec::LeField<std::uint32_t, 16>),
-        (ReturnCode, rec::LeField<std::uint32_t, 20>),
-        (Length, rec::LeField<std::uint32_t, 24>))
-};
-static_assert(rec::checkLayout<SrbIoControl>());
-static_assert(SrbIoControl::Length::offset + 4 == SrbIoControl::kSize);
 
 // The identification answer: driver version, magic and target id.
 struct ControllerIdentity {
@@ -63,38 +52,6 @@ static_assert(IdentifyRequest::TargetId::offset ==
 }  // namespace drv
 
 namespace drv {
-
-constexpr std::uint8_t kDataUnspecified = 2;  // SCSI_IOCTL_DATA_UNSPECIFIED
-constexpr std::uint32_t kPassThroughTimeoutSeconds = 10;
-
-// The pass-through request block: the Windows SCSI_PASS_THROUGH_DIRECT
-// structure of a 32-bit system (44 bytes), padding, and a 32-byte sense
-// buffer. DataBuffer holds a 32-bit address; on 64-bit hosts the buffer
-// itself travels beside the block (see DeviceAccess::deviceIoControl).
-struct PassThroughBlock {
-    static constexpr std::size_t kSize = 80;
-    static constexpr std::size_t kScsiPassThroughDirectSize = 44;
-    static constexpr std::size_t kSenseSize = 32;
-    static constexpr std::size_t kCdbSize = 16;
-    REC_FIELDS(
-        (Length, rec::LeField<std::uint16_t, 0>),
-        (ScsiStatus, rec::LeField<std::uint8_t, 2>),
-        (PathId, rec::LeField<std::uint8_t, 3>),
-        (TargetId, rec::LeField<std::uint8_t, 4>),
-        (Lun, rec::LeField<std::uint8_t, 5>),
-        (CdbLength, rec::LeField<std::uint8_t, 6>),
-        (SenseInfoLength, rec::LeField<std::uint8_t, 7>),
-        (DataIn, rec::LeField<std::uint8_t, 8>),
-        (DataTransferLength, rec::LeField<std::uint32_t, 12>),
-        (TimeOutValue, rec::LeField<std::uint32_t, 16>),
-        (DataBuffer, rec::LeField<std::uint32_t, 20>),
-        (SenseInfoOffset, rec::LeField<std::uint32_t, 24>),
-        (Cdb, rec::Bytes<28, kCdbSize>),
-        (Sense, rec::Bytes<48, kSenseSize>))
-};
-static_assert(rec::checkLayout<PassThroughBlock>());
-static_assert(PassThroughBlock::Cdb::offset + PassThroughBlock::Cdb::width ==
-              PassThroughBlock::kScsiPassThroughDirectSize);
 
 // Opcodes of the vendor command families.
 constexpr std::uint8_t kOpArray = 0xE0;       // one array; its id in CDB byte 15

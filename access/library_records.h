@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "access/code_tables.h"
-#include "access/record.h"
+#include "platform/record.h"
 
 namespace lib {
 

@@ -9,7 +9,7 @@
 
 #include "access/driver_device.h"
 #include "access/driver_protocol.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "platform/console.h"
 #include "platform/device_access.h"
 

@@ -17,7 +17,7 @@
 #include <cstdint>
 
 #include "access/driver_protocol.h"
-#include "access/record.h"
+#include "platform/record.h"
 
 namespace vendor {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "access/record.h"
+#include "platform/record.h"
 
 class ControllerDevice;
 

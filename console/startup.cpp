@@ -10,7 +10,7 @@
 #include "access/faultlog.h"
 #include "access/hxapi.h"
 #include "access/library_records.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "console/context.h"
 #include "console/event_display.h"
 #include "console/keys.h"

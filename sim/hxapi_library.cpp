@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "access/library_records.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "sim/call_log.h"
 #include "sim/store.h"
 

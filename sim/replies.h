@@ -2,7 +2,7 @@
 // Filling the records the library and the driver return from the model.
 // Every fill writes only inside the span it is given.
 
-#include "access/record.h"
+#include "platform/record.h"
 #include "sim/model.h"
 
 namespace sim {

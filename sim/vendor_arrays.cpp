@@ -4,7 +4,7 @@
 #include "access/array_records.h"
 #include "access/code_tables.h"
 #include "access/driver_records.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "access/vendor_commands.h"
 #include "sim/array_model.h"
 #include "sim/replies.h"

@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "access/driver_protocol.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "sim/array_model.h"
 
 namespace sim {

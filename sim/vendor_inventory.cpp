@@ -3,7 +3,7 @@
 
 #include "access/array_records.h"
 #include "access/driver_records.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "access/vendor_commands.h"
 #include "sim/replies.h"
 #include "sim/vendor_commands.h"

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "access/driver_protocol.h"
+#include "platform/scsi_port_requests.h"
 #include "platform/device_access.h"
 
 // Our copies of the Windows values and layouts must be the SDK's.

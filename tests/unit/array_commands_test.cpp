@@ -17,7 +17,7 @@
 
 #include "access/driver_device.h"
 #include "access/hxapi.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "commands/activities.h"
 #include "commands/arrays.h"
 #include "console/context.h"

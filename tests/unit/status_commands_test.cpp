@@ -19,7 +19,7 @@
 #include "access/driver_protocol.h"
 #include "access/hxapi.h"
 #include "access/library_records.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "access/vendor_commands.h"
 #include "commands/array_status.h"
 #include "commands/extents.h"

@@ -18,7 +18,7 @@
 
 #include "access/driver_device.h"
 #include "access/driver_protocol.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "console_capture.h"
 #include "fake_device_access.h"
 #include "platform/device_access.h"

@@ -10,7 +10,7 @@
 
 #include "access/driver_device.h"
 #include "access/driver_records.h"
-#include "access/record.h"
+#include "platform/record.h"
 #include "access/vendor_commands.h"
 #include "sim/store.h"
 #include "sim/vendor_commands.h"
