@@ -11,22 +11,15 @@
 #include <cstring>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "access/driver_device.h"
-#include "access/hxapi.h"
-#include "platform/record.h"
 #include "commands/activities.h"
-#include "commands/arrays.h"
-#include "console/context.h"
+#include "command_harness.h"
 #include "console/parsers.h"
-#include "console/shell.h"
 #include "console_capture.h"
+#include "platform/record.h"
 #include "sim/call_log.h"
-#include "sim/model.h"
-#include "sim/store.h"
 
 namespace {
 
@@ -51,29 +44,6 @@ std::size_t libraryCalls() {
     return n;
 }
 
-CommandHandler handlerFor(const std::string& name) {
-    if (name == "ca") return createArrayCommand;
-    if (name == "ca2") return createArrayBySizeCommand;
-    if (name == "da") return deleteArrayCommand;
-    if (name == "delbp") return deleteBackupCommand;
-    if (name == "bga") return bgaCommand;
-    return nullptr;
-}
-
-// Splits the line as the shell does and calls the command's handler.
-std::int32_t runLine(ControllerDevice* controller, const std::string& line) {
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    std::int32_t count = 0;
-    char* words[MAX_WORDS] = {};
-    splitWords(buffer.data(), &count, words);
-    const CommandHandler handler = handlerFor(words[0]);
-    EXPECT_NE(handler, nullptr) << line;
-    if (handler == nullptr) return 1;
-    ControllerDevice* current = controller;
-    return handler(&current, count, words);
-}
-
 std::uint16_t le16(const Bytes& b, std::size_t at) {
     return rec::ByteView(b.data(), b.size()).at<std::uint16_t>(at);
 }
@@ -92,16 +62,18 @@ Bytes cdbOf(std::initializer_list<std::uint8_t> head, std::uint8_t byte15 = 0) {
     return cdb;
 }
 
-void resetSimulation() {
-    sim::Store::instance().modify([](sim::State& s) { s = sim::demoState(); });
-}
-
 // Answers for the migration prompts, one line each; the end of the list is
 // the end of input. Notes whether anything was sent before each answer.
+// The answers are withdrawn when the object goes.
 struct Answers {
     std::deque<std::string> lines;
     int asked = 0;
     bool sentBeforeAnswer = false;
+
+    Answers() = default;
+    Answers(const Answers&) = delete;
+    Answers& operator=(const Answers&) = delete;
+    ~Answers() { setMigrationAnswerSource({}); }
 
     void install() {
         setMigrationAnswerSource([this](std::string& line, bool& tooLong) {
@@ -116,57 +88,9 @@ struct Answers {
     }
 };
 
-class Commands : public testing::Test {
-protected:
-    void SetUp() override {
-        resetSimulation();
-        std::uint8_t init[256] = {};
-        ASSERT_EQ(hx_initialize(init), 0u);
-        ASSERT_EQ(hx_discover(0), 0u);
-        controllerContext.selectController(0);
-        sim::clearCallLog();
-    }
-    void TearDown() override {
-        setMigrationAnswerSource({});
-        hx_finalize();
-        resetSimulation();
-    }
+class LibraryMode : public SimulatorFixture {};
 
-    std::string run(const std::string& line) {
-        EXPECT_EQ(runLine(controller, line), 1) << line;
-        return capture.take();
-    }
-
-    ControllerDevice* controller = nullptr;  // null: library mode
-    ConsoleCapture capture;
-};
-
-class LibraryMode : public Commands {};
-
-class DirectMode : public Commands {
-protected:
-    void SetUp() override {
-        Commands::SetUp();
-        device.reset(findController(0, nullptr));
-        ASSERT_NE(device, nullptr);
-        controller = device.get();
-        sim::clearCallLog();
-    }
-    void TearDown() override {
-        controller = nullptr;
-        device.reset();
-        Commands::TearDown();
-    }
-
-    // The one pass-through request the command made.
-    sim::PassThroughRecord onlyRequest() {
-        const auto log = sim::passThroughLog();
-        EXPECT_EQ(log.size(), 1u);
-        return log.empty() ? sim::PassThroughRecord{} : log.front();
-    }
-
-    std::unique_ptr<ControllerDevice> device;
-};
+class DirectMode : public DirectModeFixture {};
 
 // ---- Shared helper -----------------------------------------------------------------
 
@@ -709,7 +633,7 @@ TEST_F(DirectMode, CreateArrayBlocks) {
     for (const auto& c : cases) {
         sim::clearCallLog();
         run(c.line);
-        const sim::PassThroughRecord r = onlyRequest();
+        const sim::PassThroughRecord r = onlyPassThrough();
         EXPECT_EQ(r.cdb, cdbOf({0xE1, 0x01})) << c.line;
         EXPECT_EQ(r.data, c.block) << c.line;
         EXPECT_EQ(libraryCalls(), 0u) << c.line;
@@ -737,7 +661,7 @@ TEST_F(DirectMode, ArrayCommandsWithoutData) {
         sim::clearCallLog();
         const std::string out = run(c.line);
         EXPECT_EQ(out.find("library"), std::string::npos) << c.line;
-        const sim::PassThroughRecord r = onlyRequest();
+        const sim::PassThroughRecord r = onlyPassThrough();
         EXPECT_EQ(r.cdb, c.cdb) << c.line;
         EXPECT_TRUE(r.data.empty()) << c.line;
         EXPECT_EQ(libraryCalls(), 0u) << c.line;
@@ -761,7 +685,7 @@ TEST_F(DirectMode, MigrationBlockWithoutPrompts) {
         const std::string out = run(c.line);
         EXPECT_EQ(out.find("Please enter"), std::string::npos) << c.line;
         EXPECT_EQ(answers.asked, 0) << c.line;
-        const sim::PassThroughRecord r = onlyRequest();
+        const sim::PassThroughRecord r = onlyPassThrough();
         EXPECT_EQ(r.cdb, cdbOf({0xE0, 0x03, 0x03}, 2)) << c.line;
         Bytes expected(800, 0);
         expected[1] = c.level;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "command_harness.h"
 #include "console/help_texts.h"
 #include "console/keys.h"
 #include "console/shell.h"
@@ -25,13 +26,9 @@ std::string generalHelp() {
 
 // What "? <name>" prints.
 std::string helpFor(const std::string& name) {
-    ConsoleCapture capture;
-    std::string line = "? " + name;
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    ControllerDevice* none = nullptr;
-    EXPECT_EQ(dispatchLine(&none, buffer.data(), 0), 1);
-    return capture.take();
+    const CommandRun run = runLine(nullptr, "? " + name);
+    EXPECT_EQ(run.result, 1);
+    return run.printed;
 }
 
 TEST(CommandTable, EveryRowsHelpIsWhatTheHelpCommandPrints) {

@@ -5,15 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "access/driver_device.h"
-#include "access/hxapi.h"
-#include "console/context.h"
-#include "console/shell.h"
-#include "console_capture.h"
+#include "command_harness.h"
 #include "sim/call_log.h"
 #include "sim/model.h"
 #include "sim/store.h"
@@ -50,22 +45,17 @@ struct Case {
     std::vector<Bytes> direct;         // every command block, in order
 };
 
-class QueryRequests : public testing::Test {
+class QueryRequests : public SimulatorFixture {
 protected:
+    // The clock stands still so the activities stay where they are.
+    QueryRequests() : SimulatorFixture(1000000000u) {}
+
+    // Array 0, a RAID1 of disks 0 and 1, initialising; array 1, a RAID1 of
+    // disks 2 and 3, migrating.
     void SetUp() override {
-        // Array 0, a RAID1 of disks 0 and 1, initialising; array 1, a
-        // RAID1 of disks 2 and 3, migrating. The clock stands still so the
-        // activities stay where they are.
-        sim::Store::instance().modify([](sim::State& s) {
-            s = sim::demoState();
-            s.clock = 1000000000u;
-        });
-        std::uint8_t init[256] = {};
-        ASSERT_EQ(hx_initialize(init), 0u);
-        ASSERT_EQ(hx_discover(0), 0u);
-        controllerContext.selectController(0);
-        run(nullptr, "ca raid1 128 \"0 1\" \"0 0\" first NONE QUICK");
-        run(nullptr, "ca raid1 128 \"2 3\" \"0 0\" second NONE NONE");
+        ASSERT_NO_FATAL_FAILURE(SimulatorFixture::SetUp());
+        run("ca raid1 128 \"0 1\" \"0 0\" first NONE QUICK");
+        run("ca raid1 128 \"2 3\" \"0 0\" second NONE NONE");
         sim::Store::instance().modify([](sim::State& s) {
             sim::Activity migration;
             migration.kind = sim::ActivityKind::Migration;
@@ -73,18 +63,6 @@ protected:
             s.controllers[0].arrays[1].activity = migration;
         });
         sim::clearCallLog();
-    }
-    void TearDown() override {
-        hx_finalize();
-        sim::Store::instance().modify([](sim::State& s) { s = sim::demoState(); });
-    }
-
-    static void run(ControllerDevice* controller, const std::string& line) {
-        ConsoleCapture capture;
-        std::vector<char> buffer(line.begin(), line.end());
-        buffer.push_back('\0');
-        ControllerDevice* current = controller;
-        EXPECT_EQ(dispatchLine(&current, buffer.data(), 0), 1) << line;
     }
 };
 
@@ -114,7 +92,7 @@ TEST_F(QueryRequests, LibraryModeRequestRecords) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.line);
         sim::clearCallLog();
-        run(nullptr, c.line);
+        run(c.line);
         const auto calls = sim::libraryCallLog();
         ASSERT_EQ(calls.size(), c.library.size());
         for (std::size_t i = 0; i < calls.size(); ++i) {
@@ -126,13 +104,12 @@ TEST_F(QueryRequests, LibraryModeRequestRecords) {
 }
 
 TEST_F(QueryRequests, DirectModeCommandBlocks) {
-    std::unique_ptr<ControllerDevice> device(findController(0, nullptr));
-    ASSERT_NE(device, nullptr);
+    ASSERT_NO_FATAL_FAILURE(openDirectMode());
     for (const Case& c : kCases) {
         if (std::string(c.line) == "le") continue;  // le always asks the library
         SCOPED_TRACE(c.line);
         sim::clearCallLog();
-        run(device.get(), c.line);
+        run(c.line);
         const auto blocks = sim::passThroughLog();
         ASSERT_EQ(blocks.size(), c.direct.size());
         for (std::size_t i = 0; i < blocks.size(); ++i) EXPECT_EQ(blocks[i].cdb, c.direct[i]) << i;

@@ -10,41 +10,24 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "access/array_records.h"
-#include "access/driver_device.h"
 #include "access/driver_protocol.h"
 #include "access/hxapi.h"
 #include "access/library_records.h"
-#include "platform/record.h"
 #include "access/vendor_commands.h"
+#include "command_harness.h"
 #include "commands/array_status.h"
 #include "commands/extents.h"
-#include "console/shell.h"
 #include "console_capture.h"
-#include "fake_device_access.h"
-#include "platform/device_access.h"
+#include "fake_driver.h"
+#include "platform/record.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Block = drv::PassThroughBlock;
-
-// Runs a handler with the words given (the vector null past them) and
-// returns what it printed; the handler's result goes to result.
-std::string runCommand(CommandHandler handler, ControllerDevice* current,
-                       std::vector<std::string> words, std::int32_t* result = nullptr) {
-    std::array<char*, MAX_WORDS> vector{};
-    for (std::size_t i = 0; i < words.size() && i < vector.size(); ++i) vector[i] = words[i].data();
-    ConsoleCapture capture;
-    const std::int32_t r =
-        handler(&current, static_cast<std::int32_t>(words.size()), vector.data());
-    if (result != nullptr) *result = r;
-    return capture.take();
-}
 
 // ---------------------------------------------------------------------------
 // le: status words
@@ -414,81 +397,42 @@ TEST(ArrayStatusTimes, StartAndResumeLines) {
 // ---------------------------------------------------------------------------
 // as in direct mode, and both commands' paths that need no library answer
 
-// A driver that answers the array status (E0 06, array id in byte 15) and
+// The fake driver answers the array status (E0 06, array id in byte 15) and
 // the array activity entry (E1 02 07 <id>) with the bytes set here, or ends
-// either with a check condition without sense data.
-class StatusDevices : public FakeDeviceAccess {
-public:
-    Bytes status = Bytes(8, 0);
-    Bytes activity = Bytes(144, 0);
-    bool statusFails = false;
-    bool activityFails = false;
-    std::vector<std::array<std::uint8_t, 16>> cdbs;
-
-    bool deviceIoControl(platform::DeviceHandle, std::uint32_t controlCode, void* input,
-                         std::uint32_t inputLength, void* output, std::uint32_t outputLength,
-                         std::uint32_t*, void* dataBuffer) override {
-        if (controlCode != platform::kIoctlScsiPassThroughDirect) return false;
-        const rec::ByteView block(input, inputLength);
-        std::array<std::uint8_t, 16> cdb{};
-        for (std::size_t i = 0; i < cdb.size(); ++i) {
-            cdb[i] = block.at<std::uint8_t>(Block::Cdb::offset + i);
-        }
-        cdbs.push_back(cdb);
-        const std::uint32_t length = block.get<Block::DataTransferLength>();
-
-        const Bytes* answer = nullptr;
-        bool fails = true;
-        if (vendor::matches(vendor::kReadArrayStatus, cdb.data())) {
-            answer = &status;
-            fails = statusFails;
-        } else if (vendor::matches(vendor::kReadArrayActivityInfo, cdb.data())) {
-            answer = &activity;
-            fails = activityFails;
-        }
-        const rec::ByteSpan reply(output, outputLength);
-        reply.put<Block::SenseInfoLength>(0);
-        if (fails || answer == nullptr) {
-            reply.put<Block::ScsiStatus>(drv::kScsiStatusCheckCondition);
-            return true;
-        }
-        if (dataBuffer != nullptr) {
-            std::memcpy(dataBuffer, answer->data(), length < answer->size() ? length : answer->size());
-        }
-        reply.put<Block::ScsiStatus>(drv::kScsiStatusGood);
-        return true;
-    }
-
-};
-
-class StatusCommands : public testing::Test {
+// either with a check condition without sense data; anything else ends with
+// a check condition too.
+class StatusCommands : public FakeDriverTest {
 protected:
     void SetUp() override {
         // The library stays uninitialised here: every query it gets fails
         // and leaves its buffers as they were.
         hx_finalize();
-        platform::overrideDeviceAccess(&devices);
-        device = std::make_unique<ControllerDevice>("\\\\.\\scsi1:");
-        ASSERT_TRUE(device->open());
-    }
-    void TearDown() override {
-        device.reset();
-        platform::overrideDeviceAccess(nullptr);
+        ASSERT_NO_FATAL_FAILURE(FakeDriverTest::SetUp());
+        driver.otherwise().endWith(drv::kScsiStatusCheckCondition);
+        driver.on(vendor::kReadArrayStatus).reply(Bytes(8, 0));
+        driver.on(vendor::kReadArrayActivityInfo).reply(Bytes(144, 0));
     }
 
     void setStatus(std::uint8_t code, std::uint8_t configuration, std::uint8_t kind,
                    std::uint8_t state, std::uint16_t percent) {
-        devices.status = {code, configuration, kind, state, static_cast<std::uint8_t>(percent),
-                          static_cast<std::uint8_t>(percent >> 8), 0xEE, 0xEE};
+        driver.on(vendor::kReadArrayStatus).replyBytes() = {
+            code, configuration, kind, state, static_cast<std::uint8_t>(percent),
+            static_cast<std::uint8_t>(percent >> 8), 0xEE, 0xEE};
     }
     void setTimes(std::uint32_t start, std::uint32_t resume) {
-        const rec::ByteSpan entry(devices.activity.data(), devices.activity.size());
+        Bytes& activity = driver.on(vendor::kReadArrayActivityInfo).replyBytes();
+        const rec::ByteSpan entry(activity.data(), activity.size());
         entry.put<drv::ArrayActivityEntry::StartTime>(start);
         entry.put<drv::ArrayActivityEntry::ResumeTime>(resume);
     }
-
-    StatusDevices devices;
-    std::unique_ptr<ControllerDevice> device;
+    // Whether each of the two commands ends with a check condition.
+    void setFailures(bool statusFails, bool activityFails) {
+        const auto status = [](bool fails) {
+            return fails ? drv::kScsiStatusCheckCondition : drv::kScsiStatusGood;
+        };
+        driver.on(vendor::kReadArrayStatus).endWith(status(statusFails));
+        driver.on(vendor::kReadArrayActivityInfo).endWith(status(activityFails));
+    }
 };
 
 const char* const kCheckCondition = "Scsi status: 02h\n\n";
@@ -517,32 +461,33 @@ TEST_F(StatusCommands, DirectModeLines) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         setStatus(c.codes[0], c.codes[1], c.codes[2], c.codes[3], c.percent);
-        std::int32_t result = 0;
-        EXPECT_EQ(runCommand(arrayStatusCommand, device.get(), {"as", "3"}, &result),
+        const CommandRun run = runLine(device.get(), "as 3");
+        EXPECT_EQ(run.printed,
                   std::string("-----------------Array 3 status-----------------\n"
                               "Status, State, BGA, BGA State\n") +
                       c.line +
                       "BgaStartTime, BgaLastResumeTime\n"
                       "Wed Jan 02 02:03:55 1980\n, Sun Feb 07 06:28:15 2106\n\n");
-        EXPECT_EQ(result, 1);
+        EXPECT_EQ(run.result, 1);
     }
 }
 
 TEST_F(StatusCommands, DirectModeSendsStatusThenActivityForTheArray) {
     setTimes(0, 951868799);
-    EXPECT_EQ(runCommand(arrayStatusCommand, device.get(), {"as", "254"}),
+    EXPECT_EQ(runLine(device.get(), "as 254").printed,
               "-----------------Array 254 status-----------------\n"
               "Status, State, BGA, BGA State\n"
               "Optimal, Normal, No BGA, N/A, 0%\n"
               "BgaStartTime, BgaLastResumeTime\n"
               "Thu Jan 01 00:00:00 1970\n, Tue Feb 29 23:59:59 2000\n\n");
-    ASSERT_EQ(devices.cdbs.size(), 2u);
+    const std::vector<FakeDriver::Cdb> cdbs = driver.cdbs();
+    ASSERT_EQ(cdbs.size(), 2u);
     const std::array<std::uint8_t, 16> status = {0xE0, 0x06, 0, 0, 0, 0, 0, 0,
                                                  0,    0,    0, 0, 0, 0, 0, 254};
     const std::array<std::uint8_t, 16> activity = {0xE1, 0x02, 0x07, 254, 0, 0, 0, 0,
                                                    0,    0,    0,    0,   0, 0, 0, 0};
-    EXPECT_EQ(devices.cdbs[0], status);
-    EXPECT_EQ(devices.cdbs[1], activity);
+    EXPECT_EQ(cdbs[0], status);
+    EXPECT_EQ(cdbs[1], activity);
 }
 
 TEST_F(StatusCommands, DirectModeFailuresDropOnlyTheirOwnLines) {
@@ -565,40 +510,38 @@ TEST_F(StatusCommands, DirectModeFailuresDropOnlyTheirOwnLines) {
     setTimes(315626635, 315626700);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        devices.cdbs.clear();
-        devices.statusFails = c.statusFails;
-        devices.activityFails = c.activityFails;
-        std::int32_t result = 0;
-        EXPECT_EQ(runCommand(arrayStatusCommand, device.get(), {"as", "0"}, &result), c.printed);
-        EXPECT_EQ(result, 1);
-        EXPECT_EQ(devices.cdbs.size(), 2u);
+        driver.requests.clear();
+        setFailures(c.statusFails, c.activityFails);
+        const CommandRun run = runLine(device.get(), "as 0");
+        EXPECT_EQ(run.printed, c.printed);
+        EXPECT_EQ(run.result, 1);
+        EXPECT_EQ(driver.requests.size(), 2u);
     }
 }
 
 TEST_F(StatusCommands, ArgumentErrorsInBothModes) {
     const struct {
-        std::vector<std::string> words;
+        const char* line;
         const char* printed;
     } cases[] = {
-        {{"as"}, "Array ID not specified.\n"},
-        {{"as", ""}, "Array ID not specified.\n"},
-        {{"as", "x1"}, "Invalid array ID 'x1' specified.\n"},
-        {{"as", "1x"}, "Invalid array ID '1x' specified.\n"},
-        {{"as", "-1"}, "Invalid array ID '-1' specified.\n"},
-        {{"as", "256"}, "Invalid array ID '256' specified.\n"},
-        {{"as", "255"}, ""},
-        {{"as", "0255"}, ""},
+        {"as", "Array ID not specified.\n"},
+        {"as \"\"", "Array ID not specified.\n"},
+        {"as x1", "Invalid array ID 'x1' specified.\n"},
+        {"as 1x", "Invalid array ID '1x' specified.\n"},
+        {"as -1", "Invalid array ID '-1' specified.\n"},
+        {"as 256", "Invalid array ID '256' specified.\n"},
+        {"as 255", ""},
+        {"as 0255", ""},
     };
     for (ControllerDevice* current : {static_cast<ControllerDevice*>(nullptr), device.get()}) {
         for (const auto& c : cases) {
-            SCOPED_TRACE((current != nullptr ? "direct: " : "library: ") +
-                         (c.words.size() > 1 ? c.words[1] : std::string("(none)")));
-            std::int32_t result = 0;
-            EXPECT_EQ(runCommand(arrayStatusCommand, current, c.words, &result), c.printed);
-            EXPECT_EQ(result, 1);
+            SCOPED_TRACE(std::string(current != nullptr ? "direct: " : "library: ") + c.line);
+            const CommandRun run = runLine(current, c.line);
+            EXPECT_EQ(run.printed, c.printed);
+            EXPECT_EQ(run.result, 1);
         }
     }
-    EXPECT_TRUE(devices.cdbs.empty());
+    EXPECT_TRUE(driver.requests.empty());
 }
 
 TEST_F(StatusCommands, LibraryModeRefusedRecordQuery) {
@@ -606,12 +549,12 @@ TEST_F(StatusCommands, LibraryModeRefusedRecordQuery) {
     // is enough.
     for (const char* id : {"0", "3", "254"}) {
         SCOPED_TRACE(id);
-        std::int32_t result = 0;
-        EXPECT_EQ(runCommand(arrayStatusCommand, nullptr, {"as", id}, &result),
+        const CommandRun run = runLine(nullptr, std::string("as ") + id);
+        EXPECT_EQ(run.printed,
                   std::string("-----------------Array ") + id +
                       " status-----------------\n"
                       "Array with ID " + id + " is not existed!\n");
-        EXPECT_EQ(result, 1);
+        EXPECT_EQ(run.result, 1);
     }
 }
 
@@ -620,12 +563,11 @@ TEST_F(StatusCommands, ExtentListingAsksTheLibraryInBothModes) {
         "-----------------dumping extents-----------------\n"
         "DiskID Index AryID Size     StartLBA   MainStatus   FuncStatus AssignStatus  SmartStatus\n";
     for (ControllerDevice* current : {static_cast<ControllerDevice*>(nullptr), device.get()}) {
-        std::int32_t result = 0;
-        EXPECT_EQ(runCommand(listExtentsCommand, current, {"le", "extra", "words"}, &result),
-                  header);
-        EXPECT_EQ(result, 1);
+        const CommandRun run = runLine(current, "le extra words");
+        EXPECT_EQ(run.printed, header);
+        EXPECT_EQ(run.result, 1);
     }
-    EXPECT_TRUE(devices.cdbs.empty());
+    EXPECT_TRUE(driver.requests.empty());
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,7 +19,7 @@
 #include "access/driver_protocol.h"
 #include "platform/record.h"
 #include "console_capture.h"
-#include "fake_device_access.h"
+#include "fake_driver.h"
 #include "platform/device_access.h"
 
 namespace {
@@ -28,108 +27,16 @@ namespace {
 using Block = drv::PassThroughBlock;
 using Bytes = std::vector<std::uint8_t>;
 
-// A device layer that records every control request and answers as told,
-// without touching the data buffer.
-class RecordingDevices : public FakeDeviceAccess {
-public:
-    struct Call {
-        std::uint32_t code = 0;
-        Bytes block;  // the input block as it arrived
-        std::uint32_t inputLength = 0;
-        std::uint32_t outputLength = 0;
-        bool sameBuffer = false;  // input and output are one block
-        void* dataBuffer = nullptr;
-        Bytes data;  // the data buffer's content at the time of the call
-    };
-
-    // The answer: failure with a system error, or completion with a SCSI
-    // status, a sense length and sense bytes written into the block.
-    bool succeed = true;
-    std::uint32_t errorCode = 0;
-    std::string errorMessage;
-    std::uint8_t scsiStatus = 0;
-    std::uint8_t senseLength = 0;
-    Bytes sense;
-
-    std::vector<Call> calls;
-
-    bool deviceIoControl(platform::DeviceHandle, std::uint32_t controlCode, void* input,
-                         std::uint32_t inputLength, void* output, std::uint32_t outputLength,
-                         std::uint32_t*, void* dataBuffer) override {
-        Call call;
-        call.code = controlCode;
-        const auto* in = static_cast<const std::uint8_t*>(input);
-        call.block.assign(in, in + inputLength);
-        call.inputLength = inputLength;
-        call.outputLength = outputLength;
-        call.sameBuffer = input == output;
-        call.dataBuffer = dataBuffer;
-        const std::uint32_t length =
-            rec::ByteView(input, inputLength).get<Block::DataTransferLength>();
-        if (dataBuffer != nullptr) {
-            const auto* data = static_cast<const std::uint8_t*>(dataBuffer);
-            call.data.assign(data, data + length);
-        }
-        calls.push_back(call);
-
-        if (!succeed) {
-            lastError_ = errorCode;
-            return false;
-        }
-        auto* out = static_cast<std::uint8_t*>(output);
-        const rec::ByteSpan reply(out, outputLength);
-        reply.put<Block::ScsiStatus>(scsiStatus);
-        reply.put<Block::SenseInfoLength>(senseLength);
-        // An empty vector may have no storage at all: nothing to copy then.
-        if (!sense.empty()) {
-            std::memcpy(out + Block::Sense::offset, sense.data(),
-                        sense.size() < Block::kSenseSize ? sense.size() : Block::kSenseSize);
-        }
-        return true;
-    }
-
-    std::uint32_t lastError() const override { return lastError_; }
-    std::string errorText(std::uint32_t code) const override {
-        return code == errorCode ? errorMessage : std::string();
-    }
-
-private:
-    std::uint32_t lastError_ = 0;
-};
-
-class Transport : public testing::Test {
+class Transport : public FakeDriverTest {
 protected:
     void SetUp() override {
-        platform::overrideDeviceAccess(&devices);
-        device = std::make_unique<ControllerDevice>("\\\\.\\scsi1:");
-        ASSERT_TRUE(device->open());
+        ASSERT_NO_FATAL_FAILURE(FakeDriverTest::SetUp());
         device->targetId = 7;
-    }
-    void TearDown() override {
-        device.reset();
-        platform::overrideDeviceAccess(nullptr);
-    }
-
-    const RecordingDevices::Call& onlyCall() {
-        EXPECT_EQ(devices.calls.size(), 1u);
-        if (devices.calls.empty()) devices.calls.emplace_back();
-        return devices.calls.front();
-    }
-
-    static std::array<std::uint8_t, Block::kCdbSize> cdbOf(const RecordingDevices::Call& call) {
-        std::array<std::uint8_t, Block::kCdbSize> cdb{};
-        if (call.block.size() >= Block::kSize) {
-            std::memcpy(cdb.data(), call.block.data() + Block::Cdb::offset, cdb.size());
-        }
-        return cdb;
     }
 
     static std::uint32_t low32(const void* p) {
         return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p));
     }
-
-    RecordingDevices devices;
-    std::unique_ptr<ControllerDevice> device;
 };
 
 // ---------------------------------------------------------------------------
@@ -234,7 +141,7 @@ TEST_P(VendorCommands, SendsItsBlockOnceWithItsDataBuffer) {
 
     EXPECT_EQ(1, c.call(*device, buffer.data()));
 
-    const RecordingDevices::Call& call = onlyCall();
+    const FakeDriver::Request& call = onlyRequest();
     EXPECT_EQ(platform::kIoctlScsiPassThroughDirect, call.code);
     EXPECT_EQ(Block::kSize, call.inputLength);
     EXPECT_EQ(Block::kSize, call.outputLength);
@@ -246,7 +153,7 @@ TEST_P(VendorCommands, SendsItsBlockOnceWithItsDataBuffer) {
     ASSERT_LE(c.built.size(), expected.size());
     std::copy(c.built.begin(), c.built.end(), expected.begin());
     if (c.byte15 >= 0) expected[15] = static_cast<std::uint8_t>(c.byte15);
-    EXPECT_EQ(expected, cdbOf(call));
+    EXPECT_EQ(expected, call.cdb());
     EXPECT_EQ(c.byte15 >= 0 ? c.byte15 : (c.built.size() == 16 ? c.built[15] : 0),
               block.at<std::uint8_t>(Block::Cdb::offset + 15));
     EXPECT_EQ(Block::kCdbSize, block.get<Block::CdbLength>());
@@ -291,7 +198,7 @@ TEST_F(Transport, FillsEveryFieldOfTheBlock) {
 
     EXPECT_EQ(1, device->executeVendorCommand(data, sizeof data, cdb, 2, 0, 5));
 
-    const RecordingDevices::Call& call = onlyCall();
+    const FakeDriver::Request& call = onlyRequest();
     Bytes expected(Block::kSize, 0);
     expected[0] = 44;                        // Length
     expected[4] = 7;                         // TargetId
@@ -333,10 +240,10 @@ TEST_F(Transport, CopiesAtMostSixteenCdbBytesAndPlacesTheExtraByte) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        devices.calls.clear();
+        driver.requests.clear();
         EXPECT_EQ(1, device->executeVendorCommand(nullptr, 0, given, c.cdbLength, 0, c.extraByte));
-        const RecordingDevices::Call& call = onlyCall();
-        EXPECT_EQ(c.sent, cdbOf(call));
+        const FakeDriver::Request& call = onlyRequest();
+        EXPECT_EQ(c.sent, call.cdb());
         EXPECT_EQ(16, call.block[6]);
         EXPECT_EQ(nullptr, call.dataBuffer);
     }
@@ -349,7 +256,7 @@ TEST_F(Transport, ClearedReadWithNothingTransferredLeavesZeros) {
 
     EXPECT_EQ(1, device->executeVendorCommand(data, 256, cdb, 4, 1, 0xFF));
 
-    EXPECT_EQ(Bytes(256, 0), onlyCall().data);
+    EXPECT_EQ(Bytes(256, 0), onlyRequest().data);
     EXPECT_EQ(Bytes(256, 0), Bytes(data, data + 256));
     EXPECT_EQ(Bytes(44, 0xAA), Bytes(data + 256, data + 300));
 }
@@ -373,21 +280,18 @@ TEST_F(Transport, RefusedRequestPrintsTheSystemText) {
     ConsoleCapture capture;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
-        devices.succeed = false;
-        devices.errorCode = c.code;
-        devices.errorMessage = c.text;
+        driver.setErrorText(c.code, c.text);
         // Even a status in the returned block is not looked at.
-        devices.scsiStatus = drv::kScsiStatusCheckCondition;
+        driver.otherwise().endWith(drv::kScsiStatusCheckCondition).failWith(c.code);
         EXPECT_EQ(0, device->executeVendorCommand(data, sizeof data, cdb, 2, 1, 0xFF));
         EXPECT_EQ(c.printed, capture.take());
     }
 }
 
 TEST_F(Transport, CheckConditionPrintsStatusAndSenseDump) {
-    devices.scsiStatus = drv::kScsiStatusCheckCondition;
-    devices.senseLength = 18;
-    devices.sense = {0x70, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x41,
-                     0x2E, 0x2F, 0x7A, 0x24, 0x00, 0x00, 0x00, 0x00, 0x01};
+    driver.otherwise().endWith(drv::kScsiStatusCheckCondition, 18,
+                               {0x70, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x41, 0x2E,
+                                0x2F, 0x7A, 0x24, 0x00, 0x00, 0x00, 0x00, 0x01});
     const std::uint8_t cdb[] = {0xE0, 0x07};
     ConsoleCapture capture;
 
@@ -423,13 +327,12 @@ TEST_F(Transport, BadStatusPrintsWhatTheDriverReturned) {
          "-------------------------------------------------------------\n"
          "00000    40 41 42 \n"},
     };
-    devices.sense.clear();
-    for (int i = 0; i < 32; ++i) devices.sense.push_back(static_cast<std::uint8_t>(0x40 + i));
+    Bytes sense;
+    for (int i = 0; i < 32; ++i) sense.push_back(static_cast<std::uint8_t>(0x40 + i));
     ConsoleCapture capture;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        devices.scsiStatus = c.status;
-        devices.senseLength = c.senseLength;
+        driver.otherwise().endWith(c.status, c.senseLength, sense);
         EXPECT_EQ(0, device->executeVendorCommand(nullptr, 0, nullptr, 0, 0, 0xFF));
         EXPECT_EQ(c.printed, capture.take());
     }
@@ -438,8 +341,7 @@ TEST_F(Transport, BadStatusPrintsWhatTheDriverReturned) {
     for (const std::uint8_t claimed : {std::uint8_t{32}, std::uint8_t{33}, std::uint8_t{200},
                                        std::uint8_t{255}}) {
         SCOPED_TRACE(static_cast<int>(claimed));
-        devices.scsiStatus = 0x02;
-        devices.senseLength = claimed;
+        driver.otherwise().endWith(0x02, claimed, sense);
         EXPECT_EQ(0, device->executeVendorCommand(nullptr, 0, nullptr, 0, 0, 0xFF));
         EXPECT_EQ("Scsi status: 02h\n\n" + fullSense, capture.take());
     }

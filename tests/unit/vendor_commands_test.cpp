@@ -5,14 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "access/driver_device.h"
 #include "access/driver_records.h"
-#include "platform/record.h"
 #include "access/vendor_commands.h"
-#include "sim/store.h"
+#include "command_harness.h"
+#include "platform/record.h"
 #include "sim/vendor_commands.h"
 
 namespace {
@@ -93,19 +92,18 @@ sim::ScsiOutcome moveToBus(sim::State& state, int controller, const sim::VendorR
     return sim::good();
 }
 
-TEST(VendorDescriptions, AControllerFamilyChangeIsKeptAndSeenByALaterRead) {
+// The simulated controller, opened in direct mode; the demo state comes
+// back afterwards.
+class SimulatedVendorCommands : public DirectModeFixture {};
+
+TEST_F(SimulatedVendorCommands, AControllerFamilyChangeIsKeptAndSeenByALaterRead) {
     sim::registerVendorHandler(sim::VendorHandler(kMoveToBus, moveToBus));
-    std::unique_ptr<ControllerDevice> controller(findController(0, nullptr));
-    ASSERT_NE(controller, nullptr);
-    std::uint32_t before = 0;
-    sim::Store::instance().read([&](const sim::State& s) { before = s.controllers.at(0).pci.bus; });
 
     EXPECT_EQ(1, controller->sendVendorCommand(kMoveToBus, 0, {0x37}));
 
     std::uint8_t info[drv::ControllerPciInfo::kSize] = {};
     ASSERT_EQ(1, controller->readControllerInfo(info));
     EXPECT_EQ(rec::ByteView(info, sizeof info).get<drv::ControllerPciInfo::Bus>(), 0x37u);
-    sim::Store::instance().modify([&](sim::State& s) { s.controllers.at(0).pci.bus = before; });
 }
 
 }  // namespace
