@@ -4,10 +4,14 @@
 
 #include "platform/device_access.h"
 #include "sim/sim_driver.h"
+#include "sim/store.h"
 
 void installChosenDevices() {
     const char* simulator = std::getenv("TALO_SIM");
     const bool simulate =
         !platform::systemHasControllerDriver() || (simulator != nullptr && *simulator != '\0');
     platform::installDeviceAccess(simulate ? &sim::simulatedDeviceAccess() : nullptr);
+    // The simulator's state is read now, so that a state file that cannot
+    // be used ends the program before it asks anything.
+    if (simulate) sim::Store::instance().read([](const sim::State&) {});
 }

@@ -4,5 +4,7 @@
 
 // Installs the simulated driver where the system has no controller driver
 // or TALO_SIM names a simulator state, and otherwise leaves the system's
-// devices in place. Called once, before anything opens a device.
+// devices in place. With the simulator, its state is read at once: one
+// that cannot be used ends the program here (exit code 2, the reason on
+// standard error). Called once, before anything opens a device.
 void installChosenDevices();

@@ -13,6 +13,8 @@ namespace sim {
 namespace {
 
 [[noreturn]] void unusableState(const std::string& path, const std::string& why) {
+    // What the console printed so far is kept; then the reason, last.
+    std::fflush(stdout);
     std::fprintf(stderr, "simulator state '%s' cannot be used: %s\n", path.c_str(), why.c_str());
     std::fflush(stderr);
     std::_Exit(2);
