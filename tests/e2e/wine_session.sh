@@ -59,6 +59,18 @@ server_pid() {
   return 1
 }
 
+# The same, waiting up to ten seconds for it: the server goes into the
+# background before it settles in its directory, so it may not be found
+# the moment its start returns.
+wait_for_server_pid() {
+  local tries
+  for tries in $(seq 100); do
+    server_pid && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # The server this script started, while it runs.
 marker=$WINEPREFIX/session-server.pid
 
@@ -82,7 +94,7 @@ if [ -z "$pid" ] || [ ! -f "$marker" ] || [ "$(cat "$marker")" != "$pid" ]; then
     cat "$log" >&2
     fail "could not start a persistent wineserver for $WINEPREFIX"
   fi
-  pid=$(server_pid) || fail "the wineserver for $WINEPREFIX is not running after its start"
+  pid=$(wait_for_server_pid) || fail "the wineserver for $WINEPREFIX is not running after its start"
   echo "$pid" >"$marker"
 fi
 
