@@ -9,19 +9,6 @@ namespace sim {
 namespace {
 
 constexpr std::uint64_t kSectorsPerGiB = 2097152;
-constexpr std::size_t kMaxEvents = 256;
-
-// Event codes the simulated controller reports.
-constexpr std::uint32_t kEventArrayCreated = 0x1001;
-constexpr std::uint32_t kEventArrayDeleted = 0x1002;
-constexpr std::uint32_t kEventBackupDeleted = 0x1003;
-constexpr std::uint32_t kEventActivityStarted = 0x2001;
-constexpr std::uint32_t kEventActivityPaused = 0x2002;
-constexpr std::uint32_t kEventActivityResumed = 0x2003;
-constexpr std::uint32_t kEventActivityFinished = 0x2004;
-constexpr std::uint32_t kEventActivityAborted = 0x2005;
-constexpr int kSeverityInformation = 1;
-constexpr int kSeverityWarning = 3;
 
 const char* activityName(ActivityKind kind) {
     switch (kind) {
@@ -37,14 +24,7 @@ const char* activityName(ActivityKind kind) {
 
 void pushEvent(Controller& c, std::uint32_t id, int severity, const std::string& description,
                int arrayId, std::uint32_t time) {
-    Event e;
-    e.id = id;
-    e.severity = severity;
-    e.description = description;
-    e.array = std::to_string(arrayId);
-    e.time = time;
-    if (c.events.size() >= kMaxEvents) c.events.erase(c.events.begin());
-    c.events.push_back(e);
+    queueEvent(c, id, severity, description, std::to_string(arrayId), time);
 }
 
 bool redundant(std::uint8_t level) {

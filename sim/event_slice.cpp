@@ -32,4 +32,16 @@ void readSlice(const nlohmann::json& j, EventSlice& slice, const fields::Where& 
     fields::readFields(j, slice, fields::FieldList<EventSlice>::list, where);
 }
 
+void queueEvent(EventSlice& controller, std::uint32_t id, int severity,
+                const std::string& description, const std::string& array, std::uint32_t time) {
+    Event e;
+    e.id = id;
+    e.severity = severity;
+    e.description = description;
+    e.array = array;
+    e.time = time;
+    if (controller.events.size() >= kMaxEvents) controller.events.erase(controller.events.begin());
+    controller.events.push_back(std::move(e));
+}
+
 }  // namespace sim

@@ -1,6 +1,7 @@
 #pragma once
 // The events a controller has queued for the event display.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,8 +24,31 @@ struct Event {
 };
 
 struct EventSlice {
-    std::vector<Event> events;
+    std::vector<Event> events;  // oldest first
 };
+
+// Event codes the simulated controller reports.
+constexpr std::uint32_t kEventArrayCreated = 0x1001;
+constexpr std::uint32_t kEventArrayDeleted = 0x1002;
+constexpr std::uint32_t kEventBackupDeleted = 0x1003;
+constexpr std::uint32_t kEventActivityStarted = 0x2001;
+constexpr std::uint32_t kEventActivityPaused = 0x2002;
+constexpr std::uint32_t kEventActivityResumed = 0x2003;
+constexpr std::uint32_t kEventActivityFinished = 0x2004;
+constexpr std::uint32_t kEventActivityAborted = 0x2005;
+
+// Severity codes of an event.
+constexpr int kSeverityInformation = 1;
+constexpr int kSeverityWarning = 3;
+constexpr int kSeverityError = 6;
+
+// How many events a controller keeps; the oldest goes when a new one comes.
+constexpr std::size_t kMaxEvents = 256;
+
+// Queues an event on the controller, as a real one reports what happened
+// to it. Every family that changes the controller reports through this.
+void queueEvent(EventSlice& controller, std::uint32_t id, int severity,
+                const std::string& description, const std::string& array, std::uint32_t time);
 
 // This family's fields in a controller's JSON object: written into j
 // beside the other families' fields, and read from it.
