@@ -21,12 +21,44 @@ std::atomic<bool> discovered{false};
 
 bool libraryInitialized() { return initialized.load(); }
 
+namespace {
+// The controller a port holds for the library, or none.
+std::optional<std::size_t> controllerOfPort(const State& state, const Port& port) {
+    if (port.kind != PortKind::Talo || port.controller < 0 ||
+        static_cast<std::size_t>(port.controller) >= state.controllers.size()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(port.controller);
+}
+}  // namespace
+
+std::uint32_t libraryControllerCount(const State& state) {
+    std::uint32_t count = 0;
+    for (const Port& port : state.ports) {
+        if (controllerOfPort(state, port) && count < UINT32_MAX) ++count;
+    }
+    return count;
+}
+
+std::optional<std::size_t> libraryControllerSlot(const State& state, std::uint32_t w1) {
+    std::uint32_t index = 0;
+    for (const Port& port : state.ports) {
+        const std::optional<std::size_t> slot = controllerOfPort(state, port);
+        if (!slot) continue;
+        if (index == w1) return slot;
+        ++index;
+    }
+    return std::nullopt;
+}
+
 std::uint32_t changeLibraryController(std::uint32_t w1,
                                       const std::function<std::uint32_t(State&, Controller&)>& f) {
     if (!initialized.load()) return kHxStatusNotInitialized;
     std::uint32_t status = kHxStatusNoSuchController;
     Store::instance().modify([&](State& state) {
-        if (w1 < state.controllers.size()) status = f(state, state.controllers[w1]);
+        if (const auto slot = libraryControllerSlot(state, w1)) {
+            status = f(state, state.controllers[*slot]);
+        }
     });
     return status;
 }
@@ -36,7 +68,9 @@ std::uint32_t readLibraryController(
     if (!initialized.load()) return kHxStatusNotInitialized;
     std::uint32_t status = kHxStatusNoSuchController;
     Store::instance().read([&](const State& state) {
-        if (w1 < state.controllers.size()) status = f(state, state.controllers[w1]);
+        if (const auto slot = libraryControllerSlot(state, w1)) {
+            status = f(state, state.controllers[*slot]);
+        }
     });
     return status;
 }
@@ -71,8 +105,7 @@ extern "C" uint32_t HXAPI_CALL hx_getNumberOfHBA(uint32_t* count) {
     if (count == nullptr) return kHxStatusInvalidArgument;
     std::uint32_t found = 0;
     if (discovered.load()) {
-        Store::instance().read(
-            [&](const State& state) { found = static_cast<std::uint32_t>(state.controllers.size()); });
+        Store::instance().read([&](const State& state) { found = libraryControllerCount(state); });
     }
     *count = found;
     return 0;

@@ -2,8 +2,10 @@
 // Shared machinery of the stand-in management library: the call order it
 // keeps and the statuses it answers with.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "access/hxapi.h"
 #include "sim/model.h"
@@ -17,7 +19,15 @@ constexpr std::uint32_t kHxStatusInvalidArgument = 0xE0000004u;
 // True between a successful hx_initialize and hx_finalize.
 bool libraryInitialized();
 
-// Runs f on controller w1 of the state when the library is up and the
+// How the library numbers the controllers: index i is the i-th port of kind
+// talo, in port order, whose controller exists. Every operation that takes
+// a controller address finds its controller here.
+std::uint32_t libraryControllerCount(const State& state);
+// The place in state.controllers of the controller the library numbers w1,
+// or none when there is no such controller.
+std::optional<std::size_t> libraryControllerSlot(const State& state, std::uint32_t w1);
+
+// Runs f on the controller the library numbers w1 when the library is up and the
 // controller exists; otherwise returns the status that says why not. f
 // returns the operation's status. What a change does is kept; a read sees
 // the state as it is and cannot change it.

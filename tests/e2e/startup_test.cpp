@@ -43,13 +43,21 @@ sim::Controller controllerWithIds(std::uint16_t ctrlId, std::uint16_t subsysId) 
     return c;
 }
 
+// Another adapter on port 0, then the controllers on ports 1 on, then a
+// missing port.
 sim::State stateWithControllers(int count) {
     sim::State s = sim::demoState();
     s.controllers.clear();
+    s.ports.resize(1);
     for (int i = 0; i < count; ++i) {
         s.controllers.push_back(controllerWithIds(static_cast<std::uint16_t>(0x3120 + i),
                                                   static_cast<std::uint16_t>(0x100 + i)));
+        sim::Port port;
+        port.kind = sim::PortKind::Talo;
+        port.controller = i;
+        s.ports.push_back(port);
     }
+    s.ports.push_back(sim::Port{});
     return s;
 }
 
