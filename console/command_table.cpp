@@ -5,6 +5,7 @@
 // command.
 
 #include "commands/activities.h"
+#include "commands/adapter.h"
 #include "commands/array_status.h"
 #include "commands/arrays.h"
 #include "commands/extents.h"
@@ -22,7 +23,7 @@ const CommandEntry commandEntries[] = {
     {"h", helpCommand, nullptr},
     {"script", scriptCommand, nullptr},
     {"delay", delayCommand, nullptr},
-    {"adapter", nullptr, adapterHelpText},
+    {"adapter", adapterCommand, adapterHelpText},
     {"ld", listDisksCommand, nullptr},
     {"la", listArraysCommand, nullptr},
     {"dc", controllerInfoCommand, nullptr},
