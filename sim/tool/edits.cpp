@@ -167,6 +167,7 @@ std::string addController(State& state, int disks, std::optional<std::size_t> po
     p.kind = sim::PortKind::Talo;
     p.controller = index;
     state.ports.insert(state.ports.begin() + static_cast<std::ptrdiff_t>(place), p);
+    sim::settleState(state);  // its disks' free extents
     return format("controller %d added on port %zu with %d disks", index, place, disks);
 }
 

@@ -13,6 +13,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "sim/array_model.h"
 #include "sim/disk_faults.h"
 #include "sim/store.h"
 #include "sim/tool/edits.h"
@@ -111,7 +112,10 @@ int run(int argc, char** argv) {
             sim::State made = generated ? simtool::generatedState(controllers, disks) : sim::demoState();
             made.clock = clock;
             sim::Store store(tool.statePath);
-            store.modify([&](sim::State& s) { s = made; });
+            store.modify([&](sim::State& s) {
+                s = made;
+                sim::settleState(s);  // the disks' free extents
+            });
             if (generated) {
                 std::printf("created %s: %d controllers with %d disks each\n", tool.statePath.c_str(),
                             controllers, disks);
