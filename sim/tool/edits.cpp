@@ -215,11 +215,11 @@ std::string removePort(State& state, std::size_t port) {
     return format("port %zu (%s) removed", port, kind);
 }
 
-std::string addDisk(State& state, int controller, const DiskSpec& spec) {
+std::string addDisk(State& state, int controller, const NewDisk& wanted) {
     sim::Controller& c = controllerAt(state, controller);
     int id = 0;
-    if (spec.id) {
-        id = *spec.id;
+    if (wanted.id) {
+        id = *wanted.id;
         if (sim::diskById(c, id) != nullptr) {
             throw Refusal(format("controller %d has a disk %d already", controller, id));
         }
@@ -228,17 +228,17 @@ std::string addDisk(State& state, int controller, const DiskSpec& spec) {
         if (id == kMaxDisks) throw Refusal(format("controller %d has no free disk id", controller));
     }
     sim::Disk d = plausibleDisk(controller, id);
-    if (spec.channel) d.channel = *spec.channel;
-    if (spec.sectors) {
-        if (*spec.sectors <= sim::kReservedSectors) {
+    if (wanted.channel) d.channel = *wanted.channel;
+    if (wanted.sectors) {
+        if (*wanted.sectors <= sim::kReservedSectors) {
             throw Refusal(format("a disk needs more than the %llu sectors of the controller's metadata",
                                  static_cast<unsigned long long>(sim::kReservedSectors)));
         }
-        d.sectors = *spec.sectors;
+        d.sectors = *wanted.sectors;
     }
-    if (spec.model) d.model = *spec.model;
-    if (spec.serial) d.serial = *spec.serial;
-    if (spec.firmware) d.firmware = *spec.firmware;
+    if (wanted.model) d.model = *wanted.model;
+    if (wanted.serial) d.serial = *wanted.serial;
+    if (wanted.firmware) d.firmware = *wanted.firmware;
     c.disks.push_back(d);
     std::sort(c.disks.begin(), c.disks.end(),
               [](const sim::Disk& a, const sim::Disk& b) { return a.id < b.id; });

@@ -42,13 +42,13 @@ std::string addPort(sim::State& state, sim::PortKind kind, bool rejectsIdentify,
                     std::optional<std::size_t> port);
 std::string removePort(sim::State& state, std::size_t port);
 
-struct DiskSpec {
+struct NewDisk {
     std::optional<int> id;
     std::optional<int> channel;
     std::optional<std::uint64_t> sectors;
     std::optional<std::string> model, serial, firmware;
 };
-std::string addDisk(sim::State& state, int controller, const DiskSpec& spec);
+std::string addDisk(sim::State& state, int controller, const NewDisk& wanted);
 std::string removeDisk(sim::State& state, int controller, int disk);
 
 std::string queueEvent(sim::State& state, int controller, std::uint32_t id, int severity,

@@ -216,14 +216,14 @@ int run(int argc, char** argv) {
     addDisk->callback([&] {
         tool.action = [&] {
             const int controller = controllerIndex();
-            simtool::DiskSpec spec;
-            if (!diskText.empty()) spec.id = number(diskText, "disk", simtool::kMaxDisks - 1);
-            if (!channelText.empty()) spec.channel = number(channelText, "channel", 255);
-            if (!sectorsText.empty()) spec.sectors = parseNumber(sectorsText, "sectors", 0, (1ull << 48) - 1);
-            if (addDisk->count("--model") != 0) spec.model = modelText;
-            if (addDisk->count("--serial") != 0) spec.serial = serialText;
-            if (addDisk->count("--firmware") != 0) spec.firmware = firmwareText;
-            tool.edit([&](sim::State& s) { return simtool::addDisk(s, controller, spec); });
+            simtool::NewDisk wanted;
+            if (!diskText.empty()) wanted.id = number(diskText, "disk", simtool::kMaxDisks - 1);
+            if (!channelText.empty()) wanted.channel = number(channelText, "channel", 255);
+            if (!sectorsText.empty()) wanted.sectors = parseNumber(sectorsText, "sectors", 0, (1ull << 48) - 1);
+            if (addDisk->count("--model") != 0) wanted.model = modelText;
+            if (addDisk->count("--serial") != 0) wanted.serial = serialText;
+            if (addDisk->count("--firmware") != 0) wanted.firmware = firmwareText;
+            tool.edit([&](sim::State& s) { return simtool::addDisk(s, controller, wanted); });
         };
     });
 
