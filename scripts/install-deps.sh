@@ -19,7 +19,7 @@ install() { # packages...
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-install cmake make g++ nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev xxd bc
+install cmake make g++ nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev xxd bc
 
 if [ "${1:-}" = windows ]; then
   install g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64

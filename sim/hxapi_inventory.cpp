@@ -52,7 +52,9 @@ extern "C" uint32_t HXAPI_CALL hx_getPhyDrvInfo(uint32_t w1, uint32_t, uint32_t,
     recordLibraryCall("hx_getPhyDrvInfo", req, req != nullptr ? lib::InfoRequest::kSize : 0);
     return readLibraryController(w1, [&](const State&, const Controller& c) {
         std::vector<const Disk*> disks;
-        for (const Disk& d : c.disks) disks.push_back(&d);
+        for (const Disk& d : c.disks) {
+            if (diskVisible(d)) disks.push_back(&d);
+        }
         auto fill = [&c](const rec::ByteSpan& r, const Disk& d) { fillPhyDrvInfo(r, c, d); };
         return fillList(req, buf, size, disks, lib::PhyDrvInfo::kSize, fill, c.quirks.phyDrvCount,
                         c.quirks.phyDrvFilled);

@@ -38,7 +38,8 @@ struct FieldList<Disk> {
         field("enclosureId", &Disk::enclosureId), field("carrierId", &Disk::carrierId),
         field("speed3gSupported", &Disk::speed3gSupported),
         field("speed3gEnabled", &Disk::speed3gEnabled),
-        field("smartFailure", &Disk::smartFailure), field("extents", &Disk::extents),
+        field("smartFailure", &Disk::smartFailure), field("present", &Disk::present),
+        field("failed", &Disk::failed), field("extents", &Disk::extents),
         field("reportedExtentCount", &Disk::reportedExtentCount));
 };
 
@@ -57,6 +58,8 @@ struct FieldList<InventorySlice> {
 }  // namespace sim::fields
 
 namespace sim {
+
+bool diskVisible(const Disk& disk) { return disk.present; }
 
 void writeSlice(nlohmann::json& j, const InventorySlice& slice) {
     fields::writeFields(j, slice, fields::FieldList<InventorySlice>::list);

@@ -46,6 +46,8 @@ struct Disk {
     bool speed3gSupported = true;
     bool speed3gEnabled = true;
     bool smartFailure = false;
+    bool present = true;   // false: pulled from its slot
+    bool failed = false;   // marked failed (still in its slot)
     // Extents in disk order. Empty on a disk never configured: it then has
     // one free extent after the reserved area (see normalizeDisk).
     std::vector<Extent> extents;
@@ -59,6 +61,10 @@ struct ReplyQuirks {
     std::optional<std::uint32_t> phyDrvCount;   // count returned in the request
     std::optional<std::uint32_t> phyDrvFilled;  // bytes-filled field of the reply
 };
+
+// Whether the controller reports the disk: a pulled one is left out of
+// every disk list.
+bool diskVisible(const Disk& disk);
 
 struct InventorySlice {
     std::vector<Disk> disks;

@@ -1,6 +1,9 @@
 // The inventory family's answers: the disk, array and activity tables, and
 // the controller's place on the PCI bus. None of them changes anything.
 
+#include <algorithm>
+#include <iterator>
+
 #include "access/array_records.h"
 #include "access/driver_records.h"
 #include "platform/record.h"
@@ -42,7 +45,13 @@ ScsiOutcome readTable(const Controller& c, const VendorRequest& request, const s
 
 ScsiOutcome readDiskTable(const State& state, int controller, const VendorRequest& request) {
     const Controller& c = controllerOf(state, controller);
-    return readTable(c, request, c.disks, findDisk, fillDiskTableEntry);
+    std::vector<Disk> visible;
+    std::copy_if(c.disks.begin(), c.disks.end(), std::back_inserter(visible), diskVisible);
+    auto findVisible = [](const Controller& owner, int id) {
+        const Disk* d = findDisk(owner, id);
+        return d != nullptr && diskVisible(*d) ? d : nullptr;
+    };
+    return readTable(c, request, visible, findVisible, fillDiskTableEntry);
 }
 
 ScsiOutcome readArrayTable(const State& state, int controller, const VendorRequest& request) {

@@ -125,6 +125,10 @@ TEST(StateJson, BadStatesAreRefusedNamingTheField) {
         {R"({"hostOs": {"hex": "abc"}})", "hostOs.hex: expected pairs of hex digits"},
         {R"({"hostOs": {"hex": "zz"}})", "hostOs.hex: expected pairs of hex digits"},
         {R"({"hostOs": {"hex": "41", "more": 1}})", "hostOs: expected a text or {\"hex\": \"...\"}"},
+        {R"({"controllers": [{"disks": [{"present": 0}]}]})",
+         "controllers[0].disks[0].present: expected true or false"},
+        {R"({"controllers": [{"disks": [{"failed": "yes"}]}]})",
+         "controllers[0].disks[0].failed: expected true or false"},
         {R"({"controllers": [{"quirks": {"phyDrvCount": -3}}]})",
          "controllers[0].quirks.phyDrvCount: out of range (0 to 4294967295)"},
     };
@@ -239,6 +243,51 @@ TEST(StateJson, AControllerIsOneFlatObjectOfEverySlicesFields) {
     EXPECT_EQ(back.disks.size(), 8u);
     EXPECT_EQ(back.quirks.phyDrvCount, 3u);
     EXPECT_EQ(back.discoverPath, c.discoverPath);
+}
+
+TEST(StateJson, AStateWithoutPortsAndControllersStandsOnTheDemos) {
+    const sim::State demo = sim::demoState();
+    struct Case {
+        const char* text;
+        std::size_t ports;
+        std::size_t controllers;
+    };
+    const std::vector<Case> cases = {
+        {R"({"failures": {"discover": 7}})", demo.ports.size(), demo.controllers.size()},
+        {R"({"ports": null, "controllers": null})", demo.ports.size(), demo.controllers.size()},
+        {R"({"ports": []})", 0, 0},
+        {R"({"controllers": []})", 0, 0},
+        {R"({"controllers": [{}]})", 0, 1},
+        {R"({"ports": [{"kind": "missing"}]})", 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto s = json::parse(c.text).get<sim::State>();
+        EXPECT_EQ(s.ports.size(), c.ports);
+        EXPECT_EQ(s.controllers.size(), c.controllers);
+        if (c.ports == demo.ports.size() && c.controllers == demo.controllers.size()) {
+            EXPECT_EQ(json(s.ports), json(demo.ports));
+            EXPECT_EQ(json(s.controllers), json(demo.controllers));
+        }
+    }
+    EXPECT_EQ(json::parse(R"({"failures": {"discover": 7}})").get<sim::State>().failures.discover, 7u);
+}
+
+TEST(StateJson, APulledOrFailedDiskIsKept) {
+    const auto s = json::parse(R"({"controllers": [{"disks": [{"id": 1, "present": false},
+                                                              {"id": 2, "failed": true}, {"id": 3}]}]})")
+                       .get<sim::State>();
+    const auto& disks = s.controllers.at(0).disks;
+    ASSERT_EQ(disks.size(), 3u);
+    EXPECT_FALSE(disks[0].present);
+    EXPECT_FALSE(disks[0].failed);
+    EXPECT_TRUE(disks[1].present);
+    EXPECT_TRUE(disks[1].failed);
+    EXPECT_TRUE(disks[2].present);
+    EXPECT_FALSE(disks[2].failed);
+    EXPECT_FALSE(sim::diskVisible(disks[0]));
+    EXPECT_TRUE(sim::diskVisible(disks[1]));
+    EXPECT_EQ(json(s), json(json(s).get<sim::State>()));
 }
 
 }  // namespace
