@@ -10,23 +10,23 @@
 namespace platform {
 
 namespace {
-std::mutex captureMutex;
+// Held for each whole write, to standard output or to the capture, so that
+// the prints of two threads never mix inside one print.
+std::mutex outputMutex;
 std::string* captureSink = nullptr;
 }  // namespace
 
 void consoleWrite(const char* data, std::size_t length) {
-    {
-        std::lock_guard<std::mutex> lock(captureMutex);
-        if (captureSink != nullptr) {
-            captureSink->append(data, length);
-            return;
-        }
+    std::lock_guard<std::mutex> lock(outputMutex);
+    if (captureSink != nullptr) {
+        captureSink->append(data, length);
+        return;
     }
     std::fwrite(data, 1, length, stdout);
 }
 
 void setConsoleCapture(std::string* sink) {
-    std::lock_guard<std::mutex> lock(captureMutex);
+    std::lock_guard<std::mutex> lock(outputMutex);
     captureSink = sink;
 }
 

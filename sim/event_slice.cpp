@@ -16,8 +16,14 @@ struct FieldList<Event> {
 };
 
 template <>
+struct FieldList<EventQuirks> {
+    static constexpr auto list = std::make_tuple(field("eventCount", &EventQuirks::eventCount));
+};
+
+template <>
 struct FieldList<EventSlice> {
-    static constexpr auto list = std::make_tuple(field("events", &EventSlice::events));
+    static constexpr auto list = std::make_tuple(field("events", &EventSlice::events),
+                                                 field("eventQuirks", &EventSlice::eventQuirks));
 };
 
 }  // namespace sim::fields

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,15 @@ struct Event {
     std::uint32_t time = 0;
 };
 
+// Replies of hx_getHBAEvents that a real library should never give, for
+// tests of the console's defences.
+struct EventQuirks {
+    std::optional<std::uint32_t> eventCount;  // count returned, whatever was filled
+};
+
 struct EventSlice {
     std::vector<Event> events;  // oldest first
+    EventQuirks eventQuirks;
 };
 
 // Event codes the simulated controller reports.

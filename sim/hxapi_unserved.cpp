@@ -211,12 +211,6 @@ uint32_t HXAPI_CALL hx_setPortALPE(uint32_t, const uint32_t*, uint32_t) {
     return notServed(__func__);
 }
 
-// ---- Events -----------------------------------------------------------------
-
-uint32_t HXAPI_CALL hx_getHBAEvents(uint32_t, uint32_t, uint32_t, uint32_t*, void*, uint32_t) {
-    return notServed(__func__);
-}
-
 // ---- Ignored events (no controller address) ---------------------------------
 
 uint32_t HXAPI_CALL hx_getIgnoreEventList(void*, uint32_t) {

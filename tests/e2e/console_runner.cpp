@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -90,6 +91,8 @@ RunResult runConsole(const std::string& input, const RunOptions& options) {
     close(out[1]);
     close(err[1]);
     signal(SIGPIPE, SIG_IGN);
+    std::thread alongside;
+    if (options.alongside) alongside = std::thread(options.alongside, result.directory);
 
     // Feed input and drain both outputs together, so that neither side can
     // block the other. A run that hangs is ended after a generous limit.
@@ -161,6 +164,7 @@ RunResult runConsole(const std::string& input, const RunOptions& options) {
     close(out[0]);
     close(err[0]);
     if (!exited) waitpid(pid, &status, 0);
+    if (alongside.joinable()) alongside.join();
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

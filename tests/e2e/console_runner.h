@@ -2,6 +2,7 @@
 // Runs the built arraycon as a user would: in a fresh working directory,
 // with piped standard input and, when given, a simulator state file.
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,6 +23,10 @@ struct RunOptions {
     std::optional<sim::State> state;           // written to state.json, named by TALO_SIM
     std::map<std::string, std::string> files;  // more files for the working directory
     bool simulatorFile = true;                 // false: TALO_SIM left unset (built-in demo)
+    // Run on a thread of its own once the console has started, with the
+    // working directory, as another process acting while the console
+    // runs would; the run ends after both have.
+    std::function<void(const std::string& directory)> alongside;
 };
 
 // The command that starts the console: ARRAYCON_COMMAND from the environment

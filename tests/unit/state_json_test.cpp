@@ -234,7 +234,7 @@ TEST(StateJson, AControllerIsOneFlatObjectOfEverySlicesFields) {
     for (const auto& item : j.items()) keys.push_back(item.key());
     const std::vector<std::string> expected = {
         "arrays",    "biosVersion",  "controllerId", "discoverPath",       "disks",
-        "driverVersion", "eccMemory", "events",     "firmwareVersion",    "identifyReturnCode",
+        "driverVersion", "eccMemory", "eventQuirks", "events", "firmwareVersion", "identifyReturnCode",
         "memorySizeMb",  "pci",       "productId",  "quirks",             "subProductId",
         "subsystemId",   "targetId"};
     EXPECT_EQ(keys, expected);
