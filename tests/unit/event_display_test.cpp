@@ -161,6 +161,13 @@ TEST_F(EventDisplay, EveryControllerIsPolledInIndexOrderWithItsOwnIndex) {
     sim::Store::instance().modify([](sim::State& s) {
         s.controllers.push_back(s.controllers.at(0));
         s.controllers.push_back(s.controllers.at(0));
+        // The library counts the controllers in port order.
+        for (int index : {1, 2}) {
+            sim::Port port;
+            port.kind = sim::PortKind::Talo;
+            port.controller = index;
+            s.ports.push_back(port);
+        }
     });
     queue(1, 0x11, 3, "second controller", "1");
     queue(0, 0x10, 6, "first controller", "0");
