@@ -100,7 +100,17 @@ fi
 
 # One trivial program: it sets up the prefix when it is new and starts the
 # system processes, which stay for the programs that follow.
-if ! "$loader" cmd /c exit </dev/null >"$log" 2>&1; then
+# A server that has only just started may not take clients yet: the
+# program is tried again, a few times, before the session counts as failed.
+ran=""
+for attempt in 1 2 3 4 5; do
+  if "$loader" cmd /c exit </dev/null >"$log" 2>&1; then
+    ran=yes
+    break
+  fi
+  sleep "$attempt"
+done
+if [ -z "$ran" ]; then
   cat "$log" >&2
   fail "$loader could not run a program in $WINEPREFIX"
 fi
