@@ -121,6 +121,14 @@ constexpr std::uint8_t DRIVER_CACHE_WRITE_THROUGH = 1;
 constexpr std::uint8_t DRIVER_CACHE_BYPASS = 2;
 constexpr std::uint8_t DRIVER_CACHE_AUTO = 3;
 
+// The names ac prints for a driver cache mode code.
+inline constexpr codes::CodeName kCacheModeNames[] = {
+    {DRIVER_CACHE_WRITE_BACK, "WriteBack"},
+    {DRIVER_CACHE_WRITE_THROUGH, "WriteThru"},
+    {DRIVER_CACHE_BYPASS, "ByPass"},
+    {DRIVER_CACHE_AUTO, "Auto"},
+};
+
 inline constexpr codes::Keyword kCacheModeKeywords[] = {
     {"AUTO", DRIVER_CACHE_AUTO},
     {"WRITEBACK", DRIVER_CACHE_WRITE_BACK},
@@ -255,6 +263,16 @@ constexpr std::uint8_t driverCacheModeOf(std::uint32_t bits) {
     if (bits & lib::CACHE_BYPASS) return drv::DRIVER_CACHE_BYPASS;
     if (bits & lib::CACHE_WRITE_BACK) return drv::DRIVER_CACHE_WRITE_BACK;
     return drv::DRIVER_CACHE_WRITE_THROUGH;
+}
+
+// The driver's cache mode code as the library's cache bits.
+constexpr std::uint32_t libraryCacheBitsOf(std::uint8_t code) {
+    switch (code) {
+        case drv::DRIVER_CACHE_AUTO: return lib::CACHE_AUTO;
+        case drv::DRIVER_CACHE_BYPASS: return lib::CACHE_BYPASS;
+        case drv::DRIVER_CACHE_WRITE_BACK: return lib::CACHE_WRITE_BACK;
+        default: return lib::CACHE_WRITE_THROUGH;
+    }
 }
 
 // The driver's initialisation kind (INIT_QUICK...) as the library's.

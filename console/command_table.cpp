@@ -8,8 +8,10 @@
 #include "commands/adapter.h"
 #include "commands/array_status.h"
 #include "commands/arrays.h"
+#include "commands/cam_settings.h"
 #include "commands/extents.h"
 #include "commands/inventory.h"
+#include "commands/settings.h"
 #include "console/help_texts.h"
 #include "console/shell.h"
 
@@ -34,9 +36,9 @@ const CommandEntry commandEntries[] = {
     {"da", deleteArrayCommand, daHelpText},
     {"delbp", deleteBackupCommand, nullptr},
     {"bga", bgaCommand, bgaHelpText},
-    {"gs", nullptr, gsHelpText},
-    {"ac", nullptr, acHelpText},
-    {"ds", nullptr, dsHelpText},
+    {"gs", globalSettingsCommand, gsHelpText},
+    {"ac", arraySettingsCommand, acHelpText},
+    {"ds", diskSettingsCommand, dsHelpText},
     {"dbg", nullptr, dbgHelpText},
     {"es", nullptr, esHelpText},
     {"patrol", nullptr, patrolHelpText},
@@ -50,7 +52,7 @@ const CommandEntry commandEntries[] = {
     {"dsp", nullptr, dspHelpText},
     {"hplug", nullptr, hplugHelpText},
     {"alpe", nullptr, alpeHelpText},
-    {"gsc", nullptr, gscHelpText},
+    {"gsc", camSettingsCommand, gscHelpText},
 };
 
 const int commandEntryCount = static_cast<int>(sizeof commandEntries / sizeof commandEntries[0]);

@@ -253,6 +253,7 @@ Outcome beginActivity(State& state, Controller& c, Array& a, Activity act) {
     const std::uint32_t now = act.startTime;
     pushEvent(c, kEventActivityStarted, kSeverityInformation,
               std::string(activityName(act.kind)) + " started", a.id, now);
+    act.rate = activityRate(c.settings, act.kind);
     a.activity = std::move(act);
     return Outcome::Ok;
 }

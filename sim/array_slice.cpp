@@ -25,7 +25,8 @@ struct FieldList<Activity> {
         field("kind", &Activity::kind), field("initKind", &Activity::initKind),
         field("paused", &Activity::paused), field("startTime", &Activity::startTime),
         field("resumeTime", &Activity::resumeTime), field("runningSince", &Activity::runningSince),
-        field("doneBefore", &Activity::doneBefore), field("targetDisks", &Activity::targetDisks),
+        field("doneBefore", &Activity::doneBefore), field("rate", &Activity::rate),
+        field("targetDisks", &Activity::targetDisks),
         field("targetExtents", &Activity::targetExtents),
         field("targetLevel", &Activity::targetLevel),
         field("subArrayCount", &Activity::subArrayCount),
@@ -38,7 +39,8 @@ struct FieldList<Array> {
     static constexpr auto list = std::make_tuple(
         field("id", &Array::id), field("level", &Array::level), field("members", &Array::members),
         field("stripeSectors", &Array::stripeSectors), field("cacheMode", &Array::cacheMode),
-        field("lookahead", &Array::lookahead), field("sectors", &Array::sectors),
+        field("lookahead", &Array::lookahead), field("consolidation", &Array::consolidation),
+        field("bypass", &Array::bypass), field("sectors", &Array::sectors),
         field("rawSectors", &Array::rawSectors), field("name", &Array::name),
         field("parityCount", &Array::parityCount), field("symmetric", &Array::symmetric),
         field("parityShift", &Array::parityShift), field("subArrayCount", &Array::subArrayCount),
@@ -68,7 +70,9 @@ void readSlice(const nlohmann::json& j, ArraySlice& slice, const fields::Where& 
 
 std::uint32_t activityDurationSeconds(const Activity& a) {
     if (a.kind == ActivityKind::Init && a.initKind == 1) return 10;  // quick: metadata only
-    return 1000;
+    // 1000 seconds at the default rate; never a division by zero.
+    const std::uint32_t rate = a.rate == 0 ? 1 : a.rate;
+    return 1000u * kDefaultActivityRate / rate;
 }
 
 std::uint32_t activityProgress(const Activity& a, std::uint32_t now) {

@@ -20,6 +20,11 @@ struct Where;
 // steady rate against the simulation's clock.
 enum class ActivityKind { Rebuild, Init, Sync, Check, Migration, Backup };
 
+// The controller's default rate for every kind of activity. At this rate an
+// activity takes its base time; another rate scales its speed in
+// proportion, and a rate of 0 runs it at the slowest rate, 1.
+constexpr std::uint8_t kDefaultActivityRate = 50;
+
 struct Activity {
     ActivityKind kind = ActivityKind::Init;
     int initKind = 1;              // library code: 1 quick, 2 foreground, 4 background
@@ -28,6 +33,7 @@ struct Activity {
     std::uint32_t resumeTime = 0xFFFFFFFFu;  // last resume; all ones: never resumed
     std::uint32_t runningSince = 0;          // when the current run began
     std::uint32_t doneBefore = 0;            // tenths of a percent done before runningSince
+    std::uint8_t rate = kDefaultActivityRate;  // the controller's rate since runningSince
     std::vector<int> targetDisks;            // rebuild, backup, migration
     std::vector<int> targetExtents;          // rebuild, migration (-1: none given)
     std::uint8_t targetLevel = 0;            // migration, library code
@@ -50,7 +56,9 @@ struct Array {
     std::vector<int> members;          // disk ids in member order; 255: missing
     std::uint32_t stripeSectors = 128;  // stripe block size in 512-byte sectors
     std::uint32_t cacheMode = 0x1;     // library bits: 0x1 write back, 0x4 bypass, 0x8 auto
-    std::uint32_t lookahead = 0;
+    std::uint32_t lookahead = 0;       // threshold; the library's field is 16 bits wide
+    bool consolidation = false;
+    bool bypass = false;
     std::uint64_t sectors = 0;         // usable capacity
     std::uint64_t rawSectors = 0;
     std::string name;

@@ -15,12 +15,6 @@ using namespace sim;
 
 namespace {
 
-constexpr std::uint32_t kHxStatusNoSuchArray = 0xE0000010u;
-constexpr std::uint32_t kHxStatusNoSuchDisk = 0xE0000011u;
-constexpr std::uint32_t kHxStatusNoSpace = 0xE0000012u;
-constexpr std::uint32_t kHxStatusBusy = 0xE0000013u;
-constexpr std::uint32_t kHxStatusNothingRunning = 0xE0000014u;
-
 std::uint32_t statusOf(Outcome outcome) {
     switch (outcome) {
         case Outcome::Ok: return 0;

@@ -15,6 +15,15 @@ namespace sim {
 constexpr std::uint32_t kHxStatusNotInitialized = 0xE0000002u;
 constexpr std::uint32_t kHxStatusNoSuchController = 0xE0000003u;
 constexpr std::uint32_t kHxStatusInvalidArgument = 0xE0000004u;
+constexpr std::uint32_t kHxStatusNoSuchArray = 0xE0000010u;
+constexpr std::uint32_t kHxStatusNoSuchDisk = 0xE0000011u;
+constexpr std::uint32_t kHxStatusNoSpace = 0xE0000012u;
+constexpr std::uint32_t kHxStatusBusy = 0xE0000013u;
+constexpr std::uint32_t kHxStatusNothingRunning = 0xE0000014u;
+// A feature the disk does not have.
+constexpr std::uint32_t kHxStatusNotSupported = 0xE0000015u;
+// Kept, but in effect only after the controller's firmware starts again.
+constexpr std::uint32_t kHxStatusRestartNeeded = 0xE0000016u;
 
 // True between a successful hx_initialize and hx_finalize.
 bool libraryInitialized();

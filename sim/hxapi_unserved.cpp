@@ -18,46 +18,9 @@ uint32_t notServed(const char* operation) {
 
 extern "C" {
 
-// ---- Inventory and status ---------------------------------------------------
-
-// ---- Arrays -----------------------------------------------------------------
-
-uint32_t HXAPI_CALL hx_activateLogDrv(uint32_t, uint32_t, uint32_t, uint16_t) {
-    return notServed(__func__);
-}
-
 // ---- Background activities --------------------------------------------------
 
 uint32_t HXAPI_CALL hx_startRebuild(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-// ---- Settings ---------------------------------------------------------------
-
-uint32_t HXAPI_CALL hx_getControllerSettings(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_setControllerSettings(uint32_t, uint32_t, uint32_t, const void*, const void*,
-                                             uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_getLogDrvSettings(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_setLogDrvSettings(uint32_t, uint32_t, uint32_t, const void*, const void*,
-                                         uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_getPhyDrvSettings(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_setPhyDrvSettings(uint32_t, uint32_t, uint32_t, const void*, const void*,
-                                         uint32_t) {
     return notServed(__func__);
 }
 
@@ -238,16 +201,6 @@ uint32_t HXAPI_CALL hx_ATAPassThru(uint32_t, uint32_t, uint32_t, const void*, ui
 }
 
 uint32_t HXAPI_CALL hx_ATAPassThruGetResult(uint32_t, uint32_t, uint32_t, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-// ---- CAM settings -----------------------------------------------------------
-
-uint32_t HXAPI_CALL hx_GetCAMSetting(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_SetCAMSetting(uint32_t, uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
     return notServed(__func__);
 }
 

@@ -38,7 +38,10 @@ struct FieldList<Disk> {
         field("enclosureId", &Disk::enclosureId), field("carrierId", &Disk::carrierId),
         field("speed3gSupported", &Disk::speed3gSupported),
         field("speed3gEnabled", &Disk::speed3gEnabled),
-        field("smartFailure", &Disk::smartFailure), field("present", &Disk::present),
+        field("smartFailure", &Disk::smartFailure), field("writeCache", &Disk::writeCache),
+        field("smartEnabled", &Disk::smartEnabled), field("ncqSupported", &Disk::ncqSupported),
+        field("tcqSupported", &Disk::tcqSupported), field("ncq", &Disk::ncq), field("tcq", &Disk::tcq),
+        field("present", &Disk::present),
         field("failed", &Disk::failed), field("extents", &Disk::extents),
         field("reportedExtentCount", &Disk::reportedExtentCount));
 };

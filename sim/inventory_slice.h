@@ -46,6 +46,13 @@ struct Disk {
     bool speed3gSupported = true;
     bool speed3gEnabled = true;
     bool smartFailure = false;
+    // The disk's own settings, and which queuing features it has at all.
+    bool writeCache = true;
+    bool smartEnabled = true;
+    bool ncqSupported = true;
+    bool tcqSupported = false;
+    bool ncq = true;
+    bool tcq = false;
     bool present = true;   // false: pulled from its slot
     bool failed = false;   // marked failed (still in its slot)
     // Extents in disk order. Empty on a disk never configured: it then has

@@ -130,6 +130,10 @@ State demoState() {
         demoDisk(6, 976773168ull, "ST3500630AS", "9QG1ABCD", "3.AAK"),
         demoDisk(7, 1953525168ull, "Hitachi HDS721010KLA330", "GTA000PAG1ABCD", "GKAOA74A"),
     };
+    // The two 160 GB disks are of a model without command queuing.
+    for (Disk& d : c.disks) {
+        if (d.model == "ST3160812AS") d.ncqSupported = d.ncq = false;
+    }
     state.controllers.push_back(c);
     return state;
 }

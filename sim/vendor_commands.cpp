@@ -21,6 +21,7 @@ DispatchTable& dispatchTable() {
         std::vector<VendorHandler> rows;
         addInventoryHandlers(rows);
         addArrayHandlers(rows);
+        addSettingsHandlers(rows);
         return std::deque<VendorHandler>(rows.begin(), rows.end());
     }()};
     return table;

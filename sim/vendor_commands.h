@@ -76,6 +76,7 @@ private:
 // The families' rows; each family's file defines its own.
 void addInventoryHandlers(std::vector<VendorHandler>& table);
 void addArrayHandlers(std::vector<VendorHandler>& table);
+void addSettingsHandlers(std::vector<VendorHandler>& table);
 
 // Adds a row to the dispatch table (used by tests for commands of their own).
 void registerVendorHandler(const VendorHandler& handler);

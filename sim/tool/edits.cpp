@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "sim/array_model.h"
+#include "sim/settings_model.h"
 #include "sim/tool/summary.h"
 
 namespace simtool {
@@ -269,6 +270,11 @@ std::string queueEvent(State& state, int controller, std::uint32_t id, int sever
     sim::queueEvent(controllerAt(state, controller), id, severity, description, array,
                     sim::currentTime(state));
     return format("event 0x%x queued on controller %d", id, controller);
+}
+
+std::string restartController(State& state, int controller) {
+    sim::restartController(controllerAt(state, controller));
+    return format("controller %d started again", controller);
 }
 
 std::string setClock(State& state, std::uint32_t clock) {

@@ -54,6 +54,10 @@ std::string removeDisk(sim::State& state, int controller, int disk);
 std::string queueEvent(sim::State& state, int controller, std::uint32_t id, int severity,
                        const std::string& array, const std::string& description);
 
+// The controller's firmware starts again: settings kept for the next start
+// (the saved CAM settings) become the current ones.
+std::string restartController(sim::State& state, int controller);
+
 std::string setClock(sim::State& state, std::uint32_t clock);
 std::string advanceClock(sim::State& state, std::uint32_t seconds);
 std::string freeClock(sim::State& state);

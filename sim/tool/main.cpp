@@ -274,6 +274,17 @@ int run(int argc, char** argv) {
         };
     });
 
+    // controller start
+    CLI::App* restart = app.add_subcommand(
+        "restart", "Starts a controller's firmware again: saved CAM settings become current");
+    controllerOption(restart);
+    restart->callback([&] {
+        tool.action = [&] {
+            const int controller = controllerIndex();
+            tool.edit([&](sim::State& s) { return simtool::restartController(s, controller); });
+        };
+    });
+
     // clock
     CLI::App* clock = app.add_subcommand("clock", "Sets or advances the clock; activities due by then finish");
     clock->require_subcommand(1);

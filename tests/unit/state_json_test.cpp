@@ -233,9 +233,9 @@ TEST(StateJson, AControllerIsOneFlatObjectOfEverySlicesFields) {
     std::vector<std::string> keys;
     for (const auto& item : j.items()) keys.push_back(item.key());
     const std::vector<std::string> expected = {
-        "arrays",    "biosVersion",  "controllerId", "discoverPath",       "disks",
+        "arrays",    "biosVersion",  "cam",       "controllerId", "discoverPath",       "disks",
         "driverVersion", "eccMemory", "eventQuirks", "events", "firmwareVersion", "identifyReturnCode",
-        "memorySizeMb",  "pci",       "productId",  "quirks",             "subProductId",
+        "memorySizeMb",  "pci",       "productId",  "quirks",   "settings",   "subProductId",
         "subsystemId",   "targetId"};
     EXPECT_EQ(keys, expected);
     const auto back = j.get<sim::Controller>();
