@@ -345,6 +345,9 @@ TEST(TaloSim, EventsAndClock) {
          "talo-sim: the clock cannot pass 4294967295\n", 1, nullptr},
         {"the system's clock", nullptr, words({"clock", "system"}), "clock follows the system's time\n", "", 0,
          [](sim::State& s) { s.clock.reset(); }},
+        {"a controller start makes the saved CAM settings current",
+         [](sim::State& s) { s.controllers[0].cam.saved = 0x5; }, words({"restart"}),
+         "controller 0 started again\n", "", 0, [](sim::State& s) { s.controllers[0].cam.current = 0x5; }},
         {"clock without a command", nullptr, words({"clock"}), "",
          "talo-sim: A subcommand is required (talo-sim --help lists the commands)\n", 2, nullptr},
     });
@@ -564,7 +567,7 @@ TEST(TaloSim, HelpForTheToolAndEachCommand) {
         {"--help"}, {"create", "--help"}, {"show", "--help"}, {"add-controller", "--help"},
         {"remove-controller", "--help"}, {"add-adapter", "--help"}, {"add-missing-port", "--help"},
         {"remove-port", "--help"}, {"add-disk", "--help"}, {"remove-disk", "--help"}, {"pull", "--help"},
-        {"plug", "--help"}, {"fail", "--help"}, {"event", "--help"}, {"clock", "--help"},
+        {"plug", "--help"}, {"fail", "--help"}, {"event", "--help"}, {"restart", "--help"}, {"clock", "--help"},
         {"clock", "set", "--help"}, {"clock", "advance", "--help"}, {"clock", "system", "--help"},
         {"failures", "--help"}, {"failures", "set", "--help"}, {"failures", "clear", "--help"},
     };
