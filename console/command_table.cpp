@@ -11,6 +11,7 @@
 #include "commands/cam_settings.h"
 #include "commands/extents.h"
 #include "commands/inventory.h"
+#include "commands/schedules.h"
 #include "commands/settings.h"
 #include "console/help_texts.h"
 #include "console/shell.h"
@@ -39,6 +40,7 @@ const CommandEntry commandEntries[] = {
     {"gs", globalSettingsCommand, gsHelpText},
     {"ac", arraySettingsCommand, acHelpText},
     {"ds", diskSettingsCommand, dsHelpText},
+    {"bgaschd", bgaScheduleCommand, nullptr},
     {"dbg", nullptr, dbgHelpText},
     {"es", nullptr, esHelpText},
     {"patrol", nullptr, patrolHelpText},

@@ -297,9 +297,16 @@ Disk* diskById(Controller& c, int id) {
 }
 
 void settleState(State& state) {
-    const std::uint32_t now = currentTime(state);
     for (Controller& c : state.controllers) {
         for (Disk& d : c.disks) normalizeDisk(d);
+    }
+    runDueSchedules(state);
+    finishDueActivities(state);
+}
+
+void finishDueActivities(State& state) {
+    const std::uint32_t now = currentTime(state);
+    for (Controller& c : state.controllers) {
         for (Array& a : c.arrays) {
             if (!a.activity || a.activity->paused) continue;
             if (activityProgress(*a.activity, now) < 1000) continue;

@@ -37,8 +37,14 @@ struct NewArray {
 };
 
 // Fills in what a state leaves implicit (a never-configured disk's free
-// extent) and finishes the activities whose time has come.
+// extent), runs the schedules that came due and finishes the activities
+// whose time has come.
 void settleState(State& state);
+// Finishes the activities whose time has come by the state's clock.
+void finishDueActivities(State& state);
+// Starts what the schedules that came due since they were last followed
+// ask for, each occurrence once and in time order (see schedule_model.h).
+void runDueSchedules(State& state);
 
 Outcome createArray(State& state, Controller& c, const NewArray& request, int* newId = nullptr);
 Outcome deleteArray(State& state, Controller& c, int arrayId);

@@ -44,6 +44,7 @@ constexpr std::uint32_t kEventActivityPaused = 0x2002;
 constexpr std::uint32_t kEventActivityResumed = 0x2003;
 constexpr std::uint32_t kEventActivityFinished = 0x2004;
 constexpr std::uint32_t kEventActivityAborted = 0x2005;
+constexpr std::uint32_t kEventScheduleNotRun = 0x2006;
 
 // Severity codes of an event.
 constexpr int kSeverityInformation = 1;

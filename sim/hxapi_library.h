@@ -24,6 +24,9 @@ constexpr std::uint32_t kHxStatusNothingRunning = 0xE0000014u;
 constexpr std::uint32_t kHxStatusNotSupported = 0xE0000015u;
 // Kept, but in effect only after the controller's firmware starts again.
 constexpr std::uint32_t kHxStatusRestartNeeded = 0xE0000016u;
+// Every schedule of the type is taken.
+constexpr std::uint32_t kHxStatusScheduleFull = 0xE0000017u;
+constexpr std::uint32_t kHxStatusNoSuchSchedule = 0xE0000018u;
 
 // True between a successful hx_initialize and hx_finalize.
 bool libraryInitialized();

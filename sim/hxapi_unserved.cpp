@@ -24,24 +24,6 @@ uint32_t HXAPI_CALL hx_startRebuild(uint32_t, uint32_t, uint32_t, const void*) {
     return notServed(__func__);
 }
 
-// ---- Background activity schedules ------------------------------------------
-
-uint32_t HXAPI_CALL hx_getBGASchedule(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_addBGASchedule(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_modifyBGASchedule(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_deleteBGASchedule(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return notServed(__func__);
-}
-
 // ---- Diagnostics ------------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_sendBypassCommand(uint32_t, uint32_t, uint32_t, const void*) {
