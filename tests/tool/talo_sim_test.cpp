@@ -561,6 +561,49 @@ TEST(TaloSim, StateFileFromTheEnvironmentOrRefused) {
     EXPECT_EQ(unknown.err.find('\n'), unknown.err.size() - 1) << unknown.err;  // one line
 }
 
+TEST(TaloSim, AdvancingTheClockOverSeveralRecurrencesRunsEachOnce) {
+    Folder folder;
+    sim::State s = startState();
+    sim::NewArray a;
+    a.level = lib::RAID_LEVEL_RAID1;
+    a.members = {{0, -1}, {1, -1}};
+    ASSERT_EQ(sim::createArray(s, s.controllers[0], a), sim::Outcome::Ok);
+    // A check of array 0 every second day at 3:00 from the clock's day on,
+    // four times at most.
+    sim::Schedule check;
+    check.type = sim::ScheduleType::RedundancyCheck;
+    check.sequence = 1;
+    check.recurrence = sim::Recurrence::Daily;
+    check.interval = 2;
+    check.startMinutes = 180;
+    check.start = {9, 9, 2001};
+    check.end = sim::ScheduleEnd::Count;
+    check.count = 4;
+    check.devices = {0};
+    check.checkedUntil = kClock;
+    s.controllers[0].schedules.push_back(check);
+    writeFile(folder.file("s.json"), json(s).dump(2) + "\n");
+    // Three days, then seven: occurrences on the 9th, 11th, 13th and 15th.
+    for (const char* days : {"259200", "604800"}) {
+        const ToolRun run = runTool(folder, words({"--state", "s.json", "clock", "advance", days}));
+        EXPECT_EQ(run.code, 0) << run.err;
+    }
+    const sim::State after = json::parse(readFile(folder.file("s.json"))).get<sim::State>();
+    const sim::Controller& c = after.controllers.at(0);
+    EXPECT_EQ(c.schedules.at(0).runs, 4);
+    std::vector<std::uint32_t> started, finished;
+    for (const sim::Event& e : c.events) {
+        if (e.id == sim::kEventActivityStarted) started.push_back(e.time);
+        if (e.id == sim::kEventActivityFinished) finished.push_back(e.time);
+    }
+    const std::uint32_t first = 1000000000 - 6400 + 3 * 3600;  // Sep 9 2001, 3:00
+    const std::vector<std::uint32_t> expected = {first, first + 2 * 86400, first + 4 * 86400, first + 6 * 86400};
+    EXPECT_EQ(started, expected);
+    std::vector<std::uint32_t> ends;
+    for (std::uint32_t t : expected) ends.push_back(t + 1000);
+    EXPECT_EQ(finished, ends);
+}
+
 TEST(TaloSim, HelpForTheToolAndEachCommand) {
     Folder folder;
     const std::vector<std::vector<std::string>> asks = {
