@@ -4,11 +4,11 @@
 
 namespace beeper {
 
-void beepUntilStop(AlarmHost& host, const ControlFlags& flags) {
+void beepUntilStop(AlarmHost& host, const ControlFlags& flags, EndSignal& end) {
     bool high = false;
     for (;;) {
-        for (int polls = 0; polls < kPollsPerTone && !flags.stop(); ++polls) host.sleepMs(kPollMs);
-        if (flags.stop()) return;
+        if (!flags.stop() && !end.raised()) host.beeperWait(kCycleMs, end);
+        if (flags.stop() || end.raised()) return;
         if (flags.sound()) {
             const unsigned tone = high ? kHighTone : kLowTone;
             host.tone(tone, tone);
@@ -30,14 +30,16 @@ namespace {
 // The resident's work, with its beep thread, until stop is set. False when
 // the beep thread could not be started.
 bool serve(AlarmHost& host, const ControlFlags& flags) {
+    EndSignal end;
     std::thread beeper;
     try {
-        beeper = std::thread([&host, &flags] { beepUntilStop(host, flags); });
+        beeper = std::thread([&host, &flags, &end] { beepUntilStop(host, flags, end); });
     } catch (...) {
         return false;
     }
     watchUntilStop(host, flags);
-    // The beep thread sees stop within one poll (or after the tone it plays).
+    // The beep thread ends at once (or after the tone it is playing).
+    end.raise();
     beeper.join();
     return true;
 }

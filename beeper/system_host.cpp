@@ -48,6 +48,10 @@ void SystemHost::releaseInstance() { mark_.release(); }
 
 void SystemHost::sleepMs(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+void SystemHost::beeperWait(unsigned ms, EndSignal& end) {
+    end.waitFor(std::chrono::milliseconds(ms));
+}
+
 void SystemHost::tone(unsigned hz, unsigned ms) {
     if (!settings_.toneLog.empty()) {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();

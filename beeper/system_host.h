@@ -38,6 +38,7 @@ public:
     Claim claimInstance() override;
     void releaseInstance() override;
     void sleepMs(unsigned ms) override;
+    void beeperWait(unsigned ms, EndSignal& end) override;
     void tone(unsigned hz, unsigned ms) override;
 
 private:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -75,10 +76,11 @@ public:
     bool blockCreated = false;
     std::vector<Claim> claims;  // answers, in turn; Resident once used up
     std::function<void(int sleeps)> onSleep;
+    std::function<void(int waits)> onWait;
     std::function<void(int releases)> onRelease;
 
-    int opened = 0, closed = 0, claimed = 0, released = 0, sleeps = 0;
-    std::vector<unsigned> sleptMs;
+    int opened = 0, closed = 0, claimed = 0, released = 0, sleeps = 0, waits = 0;
+    std::vector<unsigned> sleptMs, waitedMs;
     std::vector<std::pair<unsigned, unsigned>> tones;
 
     std::uint8_t* openBlock(bool& created) override {
@@ -103,6 +105,17 @@ public:
             count = ++sleeps;
         }
         if (onSleep) onSleep(count);
+    }
+    // Only the beep thread waits here; the main thread sleeps.
+    void beeperWait(unsigned ms, EndSignal& end) override {
+        int count;
+        {
+            std::lock_guard lock(mutex_);
+            waitedMs.push_back(ms);
+            count = ++waits;
+        }
+        if (onWait) onWait(count);
+        end.waitFor(std::chrono::milliseconds(1));
     }
     void tone(unsigned hz, unsigned ms) override {
         std::lock_guard lock(mutex_);
@@ -157,46 +170,61 @@ TEST(Start, EndsQuietlyWithoutABlockOrAMark) {
     EXPECT_EQ(noMark.sleeps, 0);
 }
 
-TEST(BeepThread, AlternatesLowAndHighEveryFiftyPolls) {
+TEST(BeepThread, AlternatesLowAndHighOncePerCycle) {
     RecordingHost host;
+    EndSignal end;
     host.flags.set(false, true);
-    std::size_t sleepsAtTone[5] = {};
-    int tonesSeen = 0;
-    host.onSleep = [&](int count) {
-        if (host.tones.size() > static_cast<std::size_t>(tonesSeen)) sleepsAtTone[tonesSeen++] = count - 1;
+    host.onWait = [&](int) {
         if (host.tones.size() == 5) host.flags.set(true, false);
     };
-    beepUntilStop(host, host.flags);
+    beepUntilStop(host, host.flags, end);
     const std::vector<std::pair<unsigned, unsigned>> expected = {
         {300, 300}, {500, 500}, {300, 300}, {500, 500}, {300, 300}};
     EXPECT_EQ(host.tones, expected);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(sleepsAtTone[i], 50u * (i + 1)) << i;
-    for (const unsigned ms : host.sleptMs) EXPECT_EQ(ms, 30u);
-    EXPECT_EQ(host.sleeps, 251) << "stop is seen at the first poll after it is set";
+    EXPECT_EQ(host.waits, 6) << "one wait before each tone, and the one in which stop came";
+    for (const unsigned ms : host.waitedMs) EXPECT_EQ(ms, 1500u);
 }
 
-TEST(BeepThread, SilentWhileSoundIsOffAndEndsAtTheNextPollAfterStop) {
+TEST(BeepThread, SilentWhileSoundIsOff) {
     RecordingHost host;
-    host.flags.set(false, false);
-    host.onSleep = [&](int count) {
-        if (count == 137) host.flags.set(true, false);
+    EndSignal end;
+    host.onWait = [&](int count) {
+        if (count == 7) host.flags.set(true, false);
     };
-    beepUntilStop(host, host.flags);
+    beepUntilStop(host, host.flags, end);
     EXPECT_TRUE(host.tones.empty());
-    EXPECT_EQ(host.sleeps, 137);
+    EXPECT_EQ(host.waits, 7);
 }
 
 TEST(BeepThread, ToneStateCarriesOverSilence) {
     RecordingHost host;
+    EndSignal end;
     host.flags.set(false, true);
-    host.onSleep = [&](int count) {
-        if (count == 60) host.flags.set(false, false);   // after the first tone
-        if (count == 160) host.flags.set(false, true);
-        if (count == 210) host.flags.set(true, false);   // after the second tone
+    host.onWait = [&](int count) {
+        if (count == 2) host.flags.set(false, false);
+        if (count == 4) host.flags.set(false, true);
+        if (count == 5) host.flags.set(true, false);
     };
-    beepUntilStop(host, host.flags);
+    beepUntilStop(host, host.flags, end);
     const std::vector<std::pair<unsigned, unsigned>> expected = {{300, 300}, {500, 500}};
     EXPECT_EQ(host.tones, expected);
+}
+
+TEST(BeepThread, EndsWhenTheResidentEndsEvenIfStopWasClearedAgain) {
+    RecordingHost host;
+    EndSignal end;
+    host.flags.set(false, true);
+    host.onWait = [&](int count) {
+        if (count == 2) end.raise();
+    };
+    beepUntilStop(host, host.flags, end);
+    EXPECT_EQ(host.tones.size(), 1u);
+    EXPECT_EQ(host.waits, 2);
+
+    RecordingHost ended;
+    beepUntilStop(ended, ended.flags, end);
+    EXPECT_EQ(ended.waits, 0);
+    EXPECT_TRUE(ended.tones.empty());
 }
 
 TEST(MainThread, LooksAtStopAfterOneSecondThenEveryTwo) {
@@ -215,7 +243,7 @@ TEST(MainThread, LooksAtStopAfterOneSecondThenEveryTwo) {
 TEST(Resident, ServesUntilStopThenLetsGoOfEverything) {
     RecordingHost host;
     host.onSleep = [&](int count) {
-        if (count == 400) host.flags.set(true, false);
+        if (count == 5) host.flags.set(true, false);
     };
     runSounder(host, Request::Enable);
     EXPECT_EQ(host.claimed, 1);
@@ -228,14 +256,14 @@ TEST(Resident, TakesUpARequestThatCameWhileItWasEnding) {
     // A late start cleared stop after the resident's last look, while the
     // resident still held the mark: the resident carries on.
     RecordingHost host;
-    int stopAt = 300;
+    int stopAt = 5;
     host.onSleep = [&](int count) {
         if (count == stopAt) host.flags.set(true, false);
     };
     host.onRelease = [&](int releases) {
         if (releases == 1) {
             host.flags.set(false, true);
-            stopAt = host.sleeps + 300;
+            stopAt = host.sleeps + 5;
         }
     };
     runSounder(host, Request::Enable);
@@ -248,7 +276,7 @@ TEST(Resident, LeavesALateRequestToTheStartThatTookTheMark) {
     RecordingHost host;
     host.claims = {AlarmHost::Claim::Resident, AlarmHost::Claim::AnotherRuns};
     host.onSleep = [&](int count) {
-        if (count == 300) host.flags.set(true, false);
+        if (count == 5) host.flags.set(true, false);
     };
     host.onRelease = [&](int) { host.flags.set(false, true); };
     runSounder(host, Request::Enable);
