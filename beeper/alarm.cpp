@@ -33,7 +33,14 @@ bool serve(AlarmHost& host, const ControlFlags& flags) {
     EndSignal end;
     std::thread beeper;
     try {
-        beeper = std::thread([&host, &flags, &end] { beepUntilStop(host, flags, end); });
+        beeper = std::thread([&host, &flags, &end] {
+            try {
+                beepUntilStop(host, flags, end);
+            } catch (...) {
+                // Out of memory for a tone log line, say: the resident stays,
+                // silent, and ends as asked.
+            }
+        });
     } catch (...) {
         return false;
     }

@@ -112,7 +112,8 @@ case "$case_name" in
     # A word that is not enable with a capital E: a stop request.
     start Enable
     await_end
-    # Without a resident, a stop start ends at once too.
+    # Without a resident, a stop start ends too (after its first look at
+    # the block, as the resident it briefly is).
     stop_request
     ;;
   *)
