@@ -5,6 +5,7 @@
 #   access/    platform/
 #   sim/       access/ and platform/ (it stands behind their seams)
 #   commands/  the console's shared parts, access/ and platform/
+#   beeper/    platform/
 set -u
 root=${1:?usage: check_includes.sh SOURCE_ROOT}
 status=0
@@ -20,5 +21,6 @@ check platform 'access|sim|console|commands|notifier|beeper'
 check access 'sim|console|commands'
 check sim 'console|commands'
 check commands 'sim|console/(shell|startup|command_table|help_texts|event_display|device_choice)\.h'
+check beeper 'access|sim|console|commands|notifier'
 [ $status -eq 0 ] && echo "layers: every include points down"
 exit $status
