@@ -5,6 +5,7 @@
 #   access/    platform/
 #   sim/       access/ and platform/ (it stands behind their seams)
 #   commands/  the console's shared parts, access/ and platform/
+#   notifier/  none of the console's layers (a program of its own)
 set -u
 root=${1:?usage: check_includes.sh SOURCE_ROOT}
 status=0
@@ -19,6 +20,7 @@ check() { # folder, pattern of the includes it may not have
 check platform 'access|sim|console|commands|notifier|beeper'
 check access 'sim|console|commands'
 check sim 'console|commands'
+check notifier 'platform|access|sim|console|commands|beeper'
 check commands 'sim|console/(shell|startup|command_table|help_texts|event_display|device_choice)\.h'
 [ $status -eq 0 ] && echo "layers: every include points down"
 exit $status
