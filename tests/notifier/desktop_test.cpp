@@ -213,6 +213,42 @@ TEST_F(EventtrayDesktop, ALockStopsNotificationsAndAnUnlockBringsThemBack) {
     EXPECT_EQ(tray->wait(), 0);
 }
 
+// Raw messages as a careless or hostile client may write them.
+TEST_F(EventtrayDesktop, OddMessagesAreReadAsFarAsTheyGo) {
+    auto tray = start();
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, pipe.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    auto utf16 = [](const std::u16string& text) {
+        std::string bytes;
+        for (const char16_t c : text) {
+            bytes.push_back(static_cast<char>(c & 0xFF));
+            bytes.push_back(static_cast<char>(c >> 8));
+        }
+        return bytes;
+    };
+    const std::string messages[] = {
+        utf16(u"#3" + std::u16string(6000, u'x')),        // past 8192 bytes, no zero
+        utf16(u"#2odd") + "!",                            // an odd trailing byte
+        utf16(u"ab") + std::string("\0\0", 2) + utf16(u"cd"),  // text after the zero
+        utf16(std::u16string(1, char16_t(0xDC00)) + u"lone"),  // half a surrogate pair
+    };
+    for (const std::string& m : messages) {
+        ASSERT_EQ(::send(fd, m.data(), m.size(), MSG_NOSIGNAL), static_cast<ssize_t>(m.size()));
+    }
+    ASSERT_EQ(::shutdown(fd, SHUT_WR), 0);
+    char byte = 0;
+    EXPECT_EQ(::recv(fd, &byte, 1, 0), 0);  // all read, then closed
+    ::close(fd);
+    EXPECT_EQ(bodies(), (std::vector<std::string>{std::string(255, 'x'), "odd", "ab", "\xEF\xBF\xBDlone"}));
+    EXPECT_EQ(desktop->notifications()[0].icon, "dialog-error");
+    EXPECT_TRUE(tray->running());
+    ASSERT_EQ(send({"--terminate", pipe}), 0);
+    EXPECT_EQ(tray->wait(), 0);
+}
+
 TEST_F(EventtrayDesktop, WithoutASessionBusEventsGoToStandardError) {
     const std::string nowhere = "unix:path=" + folder.path() + "/no-bus";
     auto env = environment();
