@@ -19,10 +19,13 @@ install() { # packages...
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-install cmake make g++ nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev xxd bc
+install cmake make g++ nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev xxd bc \
+        pkg-config libsystemd-dev dbus-daemon
 
 if [ "${1:-}" = windows ]; then
   install g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64
+  # The notifier's tray under Wine needs an X display.
+  install xvfb xauth
   # The 32-bit Wine runs 32-bit programs only where the kernel can execute
   # 32-bit code; where the packages cannot be had, the 64-bit one serves.
   if ! dpkg -s wine32:i386 >/dev/null 2>&1; then

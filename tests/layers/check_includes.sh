@@ -6,6 +6,7 @@
 #   sim/       access/ and platform/ (it stands behind their seams)
 #   commands/  the console's shared parts, access/ and platform/
 #   beeper/    platform/
+#   notifier/  none of the console's layers (a program of its own)
 set -u
 root=${1:?usage: check_includes.sh SOURCE_ROOT}
 status=0
@@ -20,6 +21,7 @@ check() { # folder, pattern of the includes it may not have
 check platform 'access|sim|console|commands|notifier|beeper'
 check access 'sim|console|commands'
 check sim 'console|commands'
+check notifier 'platform|access|sim|console|commands|beeper'
 check commands 'sim|console/(shell|startup|command_table|help_texts|event_display|device_choice)\.h'
 check beeper 'access|sim|console|commands|notifier'
 [ $status -eq 0 ] && echo "layers: every include points down"
