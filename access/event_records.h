@@ -31,6 +31,27 @@ constexpr std::size_t kEventBufferSize =
     kEventHeaderSize + kEventBufferRecords * EventRecord::kSize;
 static_assert(kEventBufferSize == 20872);
 
+// Kinds of event the library can be told to ignore: their codes, the words
+// that name them and the texts the ignore list shows.
+constexpr std::uint32_t EVENT_BATTERY_NOT_DETECTED = 0x10017;
+constexpr std::uint32_t EVENT_ARRAY_DELETED = 0x90001;
+constexpr std::uint32_t EVENT_UNKNOWN = 0xFFFFFFFFu;
+
+struct IgnoredEventKind {
+    const char* word;
+    std::uint32_t code;
+    const char* text;
+};
+inline constexpr IgnoredEventKind kIgnoredEventKinds[] = {
+    {"bat_not_detected", EVENT_BATTERY_NOT_DETECTED, "BATTERY NOT DETECTED"},
+    {"unknow", EVENT_UNKNOWN, "Unknow event"},
+    {"array_del", EVENT_ARRAY_DELETED, "array del"},
+};
+
+// The ignore list: up to 256 codes, ended by the first 0.
+constexpr std::uint32_t kIgnoreListSize = 1024;
+constexpr std::size_t kMaxIgnoredEvents = kIgnoreListSize / 4;
+
 // Where record k of an event buffer starts.
 constexpr std::size_t eventRecordOffset(std::size_t k) {
     return kEventHeaderSize + k * EventRecord::kSize;

@@ -10,6 +10,7 @@
 #include "commands/arrays.h"
 #include "commands/cam_settings.h"
 #include "commands/extents.h"
+#include "commands/ignored_events.h"
 #include "commands/inventory.h"
 #include "commands/schedules.h"
 #include "commands/settings.h"
@@ -48,7 +49,7 @@ const CommandEntry commandEntries[] = {
     {"blk", nullptr, blkHelpText},
     {"wd", nullptr, wdHelpText},
     {"flash", nullptr, flashHelpText},
-    {"ie", nullptr, ieHelpText},
+    {"ie", ignoredEventsCommand, ieHelpText},
     {"enc", nullptr, encHelpText},
     {"buz", nullptr, buzHelpText},
     {"dsp", nullptr, dspHelpText},

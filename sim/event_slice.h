@@ -9,6 +9,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "access/event_records.h"
+
 namespace sim {
 
 namespace fields {
@@ -37,7 +39,8 @@ struct EventSlice {
 
 // Event codes the simulated controller reports.
 constexpr std::uint32_t kEventArrayCreated = 0x1001;
-constexpr std::uint32_t kEventArrayDeleted = 0x1002;
+// One of the kinds of event the library can be told to ignore.
+constexpr std::uint32_t kEventArrayDeleted = lib::EVENT_ARRAY_DELETED;
 constexpr std::uint32_t kEventBackupDeleted = 0x1003;
 constexpr std::uint32_t kEventActivityStarted = 0x2001;
 constexpr std::uint32_t kEventActivityPaused = 0x2002;

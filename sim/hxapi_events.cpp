@@ -1,6 +1,7 @@
 // The stand-in library's event operation: each controller's queued events,
 // handed out once, to the first call that asks for that controller.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -47,15 +48,26 @@ void closeAtExit() {
     guard.closed = true;
 }
 
-// The one place that decides which queued events go out: the positions in
-// the queue of those to deliver now, oldest first, at most room of them.
-// Every queued event goes out today; an ignored-event filter belongs here.
-std::vector<std::size_t> eventsToDeliver(const EventSlice& controller, std::size_t room) {
-    std::vector<std::size_t> chosen;
-    for (std::size_t i = 0; i < controller.events.size() && chosen.size() < room; ++i) {
-        chosen.push_back(i);
+// The one place that decides which queued events go out. A poll takes the
+// oldest `room` events of kinds the library reports (shown) and, with them,
+// every queued event of an ignored kind: those are consumed unseen. Both
+// lists hold positions in the queue, in increasing order.
+struct Delivery {
+    std::vector<std::size_t> shown;
+    std::vector<std::size_t> taken;
+};
+
+Delivery eventsToDeliver(const State& state, const EventSlice& controller, std::size_t room) {
+    Delivery d;
+    for (std::size_t i = 0; i < controller.events.size(); ++i) {
+        if (eventIgnored(state, controller.events[i].id)) {
+            d.taken.push_back(i);
+        } else if (d.shown.size() < room) {
+            d.shown.push_back(i);
+            d.taken.push_back(i);
+        }
     }
-    return chosen;
+    return d;
 }
 
 void fillEventRecord(const rec::ByteSpan& record, const Event& e) {
@@ -111,11 +123,11 @@ std::uint32_t takeEvents(std::uint32_t w1, std::uint32_t w2, std::uint32_t w3,
     // An idle controller only reads the state, so that polling writes nothing.
     bool pending = false;
     std::uint32_t status =
-        readLibraryController(w1, [&](const State&, const Controller& c) -> std::uint32_t {
-            const std::vector<std::size_t> chosen = eventsToDeliver(c, room);
-            pending = !chosen.empty();
+        readLibraryController(w1, [&](const State& state, const Controller& c) -> std::uint32_t {
+            const Delivery d = eventsToDeliver(state, c, room);
+            pending = !d.taken.empty();
             if (!pending) {
-                fillReply(reply, c, chosen);
+                fillReply(reply, c, d.shown);
                 range[1] = c.eventQuirks.eventCount.value_or(0);
             }
             return 0;
@@ -124,10 +136,10 @@ std::uint32_t takeEvents(std::uint32_t w1, std::uint32_t w2, std::uint32_t w3,
 
     // The events are taken from the state as it is now: another caller may
     // have taken some since the look above.
-    status = changeLibraryController(w1, [&](State&, Controller& c) -> std::uint32_t {
-        const std::vector<std::size_t> chosen = eventsToDeliver(c, room);
-        const std::uint32_t count = fillReply(reply, c, chosen);
-        removeDelivered(c, chosen);
+    status = changeLibraryController(w1, [&](State& state, Controller& c) -> std::uint32_t {
+        const Delivery d = eventsToDeliver(state, c, room);
+        const std::uint32_t count = fillReply(reply, c, d.shown);
+        removeDelivered(c, d.taken);
         range[1] = c.eventQuirks.eventCount.value_or(count);
         return 0;
     });
@@ -147,4 +159,52 @@ extern "C" uint32_t HXAPI_CALL hx_getHBAEvents(uint32_t w1, uint32_t w2, uint32_
         // A library call returns a status; it throws nothing at its caller.
         return kHxStatusInvalidArgument;
     }
+}
+
+// ---- The ignore list (no controller address) ------------------------------------
+
+extern "C" uint32_t HXAPI_CALL hx_getIgnoreEventList(void* buf, uint32_t size) {
+    recordLibraryCall("hx_getIgnoreEventList", nullptr, 0);
+    if (!libraryInitialized()) return kHxStatusNotInitialized;
+    if (buf == nullptr) return kHxStatusInvalidArgument;
+    const rec::ByteSpan list(buf, size);
+    list.clear();
+    Store::instance().read([&list](const State& state) {
+        // The codes that fit, and room for the 0 that ends them.
+        const std::size_t room = list.size() / 4;
+        for (std::size_t i = 0; i < state.ignoredEvents.size() && i + 1 < room; ++i) {
+            list.putAt<std::uint32_t>(4 * i, state.ignoredEvents[i]);
+        }
+    });
+    return 0;
+}
+
+extern "C" uint32_t HXAPI_CALL hx_addIgnoreEvent(uint32_t code) {
+    noteScalarCall("hx_addIgnoreEvent", code);
+    if (!libraryInitialized()) return kHxStatusNotInitialized;
+    // 0 ends the list: it names no kind of event.
+    if (code == 0) return kHxStatusInvalidArgument;
+    std::uint32_t status = 0;
+    Store::instance().modify([&](State& state) {
+        if (eventIgnored(state, code)) return;
+        if (state.ignoredEvents.size() + 1 >= lib::kMaxIgnoredEvents) {
+            status = kHxStatusNoSpace;
+            return;
+        }
+        state.ignoredEvents.push_back(code);
+    });
+    return status;
+}
+
+extern "C" uint32_t HXAPI_CALL hx_removeIgnoreEvent(uint32_t code) {
+    noteScalarCall("hx_removeIgnoreEvent", code);
+    if (!libraryInitialized()) return kHxStatusNotInitialized;
+    std::uint32_t status = kHxStatusInvalidArgument;
+    Store::instance().modify([&](State& state) {
+        const auto at = std::find(state.ignoredEvents.begin(), state.ignoredEvents.end(), code);
+        if (code == 0 || at == state.ignoredEvents.end()) return;
+        state.ignoredEvents.erase(at);
+        status = 0;
+    });
+    return status;
 }

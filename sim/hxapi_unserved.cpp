@@ -156,20 +156,6 @@ uint32_t HXAPI_CALL hx_setPortALPE(uint32_t, const uint32_t*, uint32_t) {
     return notServed(__func__);
 }
 
-// ---- Ignored events (no controller address) ---------------------------------
-
-uint32_t HXAPI_CALL hx_getIgnoreEventList(void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_addIgnoreEvent(uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_removeIgnoreEvent(uint32_t) {
-    return notServed(__func__);
-}
-
 // ---- Firmware flash ---------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_FlashUpload(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {

@@ -1,5 +1,6 @@
 #include "sim/model.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include <nlohmann/json.hpp>
@@ -63,7 +64,8 @@ template <>
 struct FieldList<State> {
     static constexpr auto list = std::make_tuple(
         field("clock", &State::clock), field("hostOs", &State::hostOs),
-        field("failures", &State::failures), field("ports", &State::ports),
+        field("failures", &State::failures), field("ignoredEvents", &State::ignoredEvents),
+        field("ports", &State::ports),
         field("controllers", &State::controllers));
 };
 
@@ -142,6 +144,10 @@ State demoState() {
 std::uint32_t currentTime(const State& state) {
     if (state.clock) return *state.clock;
     return static_cast<std::uint32_t>(std::time(nullptr));
+}
+
+bool eventIgnored(const State& state, std::uint32_t code) {
+    return std::find(state.ignoredEvents.begin(), state.ignoredEvents.end(), code) != state.ignoredEvents.end();
 }
 
 int portOfController(const State& state, int controller) {

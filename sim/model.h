@@ -63,7 +63,13 @@ struct State {
     std::vector<Port> ports;
     std::vector<Controller> controllers;
     Failures failures;
+    // Event codes the library does not report (its ignore list, kept for
+    // every controller alike).
+    std::vector<std::uint32_t> ignoredEvents;
 };
+
+// Whether the library leaves events with this code unreported.
+bool eventIgnored(const State& state, std::uint32_t code);
 
 // The built-in state: port 0 another adapter, port 1 a Talo controller with
 // eight disks and nothing else, port 2 missing.
