@@ -9,7 +9,9 @@
 #include "commands/array_status.h"
 #include "commands/arrays.h"
 #include "commands/cam_settings.h"
+#include "commands/enclosures.h"
 #include "commands/extents.h"
+#include "commands/hardware.h"
 #include "commands/inventory.h"
 #include "commands/settings.h"
 #include "console/help_texts.h"
@@ -47,11 +49,13 @@ const CommandEntry commandEntries[] = {
     {"wd", nullptr, wdHelpText},
     {"flash", nullptr, flashHelpText},
     {"ie", nullptr, ieHelpText},
-    {"enc", nullptr, encHelpText},
-    {"buz", nullptr, buzHelpText},
-    {"dsp", nullptr, dspHelpText},
-    {"hplug", nullptr, hplugHelpText},
-    {"alpe", nullptr, alpeHelpText},
+    {"enc", enclosureCommand, encHelpText},
+    {"bat", batteryCommand, nullptr},
+    {"buz", buzzerCommand, buzHelpText},
+    {"port", portCommand, nullptr},
+    {"dsp", dataSpeedCommand, dspHelpText},
+    {"hplug", hotPlugCommand, hplugHelpText},
+    {"alpe", alpeCommand, alpeHelpText},
     {"gsc", camSettingsCommand, gscHelpText},
 };
 

@@ -24,6 +24,8 @@ constexpr std::uint32_t kHxStatusNothingRunning = 0xE0000014u;
 constexpr std::uint32_t kHxStatusNotSupported = 0xE0000015u;
 // Kept, but in effect only after the controller's firmware starts again.
 constexpr std::uint32_t kHxStatusRestartNeeded = 0xE0000016u;
+// No enclosure (or fan of it) with the id.
+constexpr std::uint32_t kHxStatusNoSuchEnclosure = 0xE0000020u;
 
 // True between a successful hx_initialize and hx_finalize.
 bool libraryInitialized();

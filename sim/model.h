@@ -15,6 +15,7 @@
 
 #include "sim/array_slice.h"
 #include "sim/event_slice.h"
+#include "sim/hardware_slice.h"
 #include "sim/identity_slice.h"
 #include "sim/inventory_slice.h"
 #include "sim/settings_slice.h"
@@ -29,7 +30,7 @@ struct SliceComposition : Slices... {};
 // A controller: adding a family adds its slice to this list.
 struct Controller
     : SliceComposition<ControllerIdentitySlice, InventorySlice, ArraySlice, EventSlice,
-                       SettingsSlice> {};
+                       SettingsSlice, HardwareSlice> {};
 
 enum class PortKind {
     Talo,     // a Talo controller's driver
