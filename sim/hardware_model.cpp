@@ -153,6 +153,12 @@ void fillEnclosureStatus(const rec::ByteSpan& s, const Controller& c, const Encl
         using C = lib::CarrierEntry;
         s.sub<S::Carriers>().sub(i * C::kSize, C::kSize).put<C::Status>(carrierStatus(c, e, static_cast<int>(i)));
     }
+    if (e.reportedCounts) {
+        s.put<S::VoltageCount>((*e.reportedCounts)[0]);
+        s.put<S::FanCount>((*e.reportedCounts)[1]);
+        s.put<S::TemperatureCount>((*e.reportedCounts)[2]);
+        s.put<S::CarrierCount>((*e.reportedCounts)[3]);
+    }
 }
 
 void fillSensorList(const rec::ByteSpan& sensors, const Enclosure& e) {
@@ -280,7 +286,8 @@ std::string insertBattery(State& state, Controller& c, std::uint32_t chargeSecon
     if (c.battery.present) return "a battery is already fitted";
     const std::uint32_t now = currentTime(state);
     c.battery.present = true;
-    c.battery.chargedAt = chargeSeconds == 0 ? 0 : now + chargeSeconds;
+    // Charged at the latest at the clock's last second, never wrapping round.
+    c.battery.chargedAt = chargeSeconds == 0 ? 0 : now + std::min(chargeSeconds, 0xFFFFFFFFu - now);
     queueEvent(c, kEventBatteryInserted, kSeverityInformation,
                chargeSeconds == 0 ? "Battery detected" : "Battery detected, charging", "", now);
     return {};

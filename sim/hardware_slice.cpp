@@ -42,7 +42,8 @@ struct FieldList<Enclosure> {
     static constexpr auto list = std::make_tuple(
         field("id", &S::id), field("type", &S::type), field("slots", &S::slots),
         field("firmware", &S::firmware), field("fans", &S::fans),
-        field("temperatures", &S::temperatures), field("voltages", &S::voltages));
+        field("temperatures", &S::temperatures), field("voltages", &S::voltages),
+        field("reportedCounts", &S::reportedCounts));
 };
 
 template <>

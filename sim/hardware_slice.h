@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -45,6 +46,10 @@ struct Enclosure {
     std::vector<Fan> fans;
     std::vector<TemperatureSensor> temperatures;
     std::vector<VoltageSensor> voltages;
+    // Counts of voltage, fan, temperature and carrier entries to report in
+    // the full status instead of the real ones, for testing that the
+    // console reads no more entries than the reply holds.
+    std::optional<std::array<std::uint8_t, 4>> reportedCounts;
 };
 
 struct Battery {
