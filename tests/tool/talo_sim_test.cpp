@@ -495,6 +495,15 @@ TEST(TaloSim, ShowsTheWholeStateOrOneController) {
         s.controllers[0].disks[2].model = "bad\xff";
         s.failures.passThroughError = 5;
         s.ports[0].rejectsIdentify = true;
+        sim::Controller& c = s.controllers[0];
+        c.enclosures[0].fans[1].stopped = true;
+        c.enclosures[1].fans.clear();
+        c.enclosures[1].temperatures.clear();
+        c.battery.chargedAt = kClock + 125 + 360;  // a kelvin warmer
+        c.locatedDisks = {2, 0};
+        c.buzzer = true;
+        c.sataPorts[3].hotPlug = false;
+        c.sataPorts[1].alpe = true;
     };
     const std::string controller =
         "controller 0 on port 1: driver 3.2.0.19, firmware 1.2.0.41, path \"PCI bus 2, device 0, function 0\"\n"
@@ -506,6 +515,18 @@ TEST(TaloSim, ShowsTheWholeStateOrOneController) {
         "  arrays:\n"
         "     ID Level   Members             Size (MB)  Name             Activity\n"
         "      0 RAID1   0,-                  76318.09  \"mirror\"         sync 12.5%\n"
+        "  enclosures:\n"
+        "    0: kind 33 (full status), 4 carriers, firmware 2.1.0.7\n"
+        "      fans: 0 at 2500 rpm (code 3), 1 stopped (code 3)\n"
+        "      temperatures: 0 at 30 C (limit 55 C), 1 at 31 C (limit 55 C)\n"
+        "      voltages: 0 3.3V at 3300 mV, 1 5V at 5000 mV, 2 12V at 12000 mV\n"
+        "    1: kind 5 (sensor list), 4 carriers, firmware 1.0.3.12\n"
+        "      fans: none\n"
+        "      temperatures: none\n"
+        "      voltages: 0 3.3V at 3300 mV, 1 5V at 5000 mV\n"
+        "  battery: charging until Sun Sep 09 01:54:45 2001, 26.0 C\n"
+        "  buzzer: on; locate LEDs on: 2,0\n"
+        "  SATA ports: 8, hot-plug on 0,1,2,4,5,6,7, ALPE on 1; port value 8\n"
         "  events (2 queued, oldest first):\n"
         "    0x1001 information Sun Sep 09 01:46:40 2001  Array created (array \"0\")\n"
         "    0x2001 information Sun Sep 09 01:46:40 2001  Synchronization started (array \"0\")\n";
