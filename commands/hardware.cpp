@@ -17,15 +17,22 @@
 
 namespace {
 
+// The product rounded to single precision, also where the compiler keeps
+// floating-point values wider (the x87 unit of 32-bit builds).
+float singlePrecision(float value) {
+    volatile float rounded = value;
+    return rounded;
+}
+
 // The battery's temperature word (tenths of a kelvin) in degrees Celsius,
 // with the single-precision factor of 0.1.
 float batteryCelsius(std::uint16_t raw) {
-    return static_cast<float>(static_cast<int>(raw) - lib::kZeroCelsiusTenthsKelvin) * 0.1f;
+    return singlePrecision(static_cast<float>(static_cast<int>(raw) - lib::kZeroCelsiusTenthsKelvin) * 0.1f);
 }
 
 // The battery's voltage word (millivolts) in volts, with the
 // single-precision factor of 0.001.
-float batteryVolts(std::uint16_t raw) { return static_cast<float>(raw) * 0.001f; }
+float batteryVolts(std::uint16_t raw) { return singlePrecision(static_cast<float>(raw) * 0.001f); }
 
 // The operations of one port setting.
 struct PortSetting {

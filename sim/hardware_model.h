@@ -16,7 +16,8 @@ namespace sim {
 
 constexpr std::uint32_t kEventFanStopped = 0x4001;
 constexpr std::uint32_t kEventTemperatureHigh = 0x4002;
-constexpr std::uint32_t kEventBatteryMissing = 0x4003;
+// The code the ignored-event list knows as bat_not_detected.
+constexpr std::uint32_t kEventBatteryMissing = 0x10017;
 constexpr std::uint32_t kEventBatteryCharged = 0x4004;
 constexpr std::uint32_t kEventBatteryInserted = 0x4005;
 constexpr std::uint32_t kEventEnclosureAdded = 0x4006;

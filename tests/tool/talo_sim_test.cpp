@@ -409,7 +409,7 @@ TEST(TaloSim, Hardware) {
         {"remove the battery", nullptr, words({"remove-battery"}), "battery of controller 0 removed\n", "", 0,
          [](sim::State& s) {
              s.controllers[0].battery.present = false;
-             event(s, 0x4003, 3, "Battery not detected");
+             event(s, 0x10017, 3, "Battery not detected");
          }},
         {"remove no battery", noBattery, words({"remove-battery"}), "",
          "talo-sim: controller 0: the battery is already out\n", 1, nullptr},
