@@ -227,8 +227,16 @@ void locateArray(char** words) {
 
 }  // namespace
 
-rec::ByteView diskRecordOf(const std::vector<std::uint8_t>& reply, std::uint8_t diskId) {
+rec::ByteView readOneDisk(std::uint8_t diskId, std::vector<std::uint8_t>& reply) {
     using P = lib::PhyDrvInfo;
+    reply.assign(lib::InfoReplyHeader::kSize + P::kSize, 0);
+    std::uint8_t request[lib::InfoRequest::kSize] = {};
+    const rec::ByteSpan r(request, sizeof request);
+    r.put<lib::InfoRequest::FirstId>(diskId);
+    r.put<lib::InfoRequest::Count>(1);
+    r.put<lib::InfoRequest::Selector>(255);
+    hx_getPhyDrvInfo(CONTROLLER_ADDRESS, request, reply.data(), sizeOf(reply));
+
     const rec::ByteView view(reply.data(), reply.size());
     // The bytes-filled field as a signed count, in 64 bits so that no value
     // can overflow; the record read stays inside the buffer whatever it says.
@@ -249,14 +257,8 @@ void mapDisk(const char* word) {
     using P = lib::PhyDrvInfo;
     const std::uint8_t disk = parseDiskId(word);
     if (disk == kParseFailed) return;
-    Buffer reply(lib::InfoReplyHeader::kSize + P::kSize, 0);
-    std::uint8_t request[lib::InfoRequest::kSize] = {};
-    const rec::ByteSpan r(request, sizeof request);
-    r.put<lib::InfoRequest::FirstId>(disk);
-    r.put<lib::InfoRequest::Count>(1);
-    r.put<lib::InfoRequest::Selector>(255);
-    hx_getPhyDrvInfo(CONTROLLER_ADDRESS, request, reply.data(), sizeOf(reply));
-    const rec::ByteView record = diskRecordOf(reply, disk);
+    Buffer reply;
+    const rec::ByteView record = readOneDisk(disk, reply);
     if (record.size() == 0) {
         consolePrint("Disk %d is not existed!\n", disk);
         return;

@@ -13,7 +13,8 @@ class ControllerDevice;
 //     LOC <Disk ID> <code> | LOCLD <Array ID> <code> | map <Disk ID>
 std::int32_t enclosureCommand(ControllerDevice** currentController, std::int32_t count, char** words);
 
-// The disk record of a cleared 728-byte hx_getPhyDrvInfo reply asked for one
-// disk from diskId: empty when the reply's bytes-filled field, read as a
-// signed count, holds no whole record, or when the record is another disk's.
-rec::ByteView diskRecordOf(const std::vector<std::uint8_t>& reply, std::uint8_t diskId);
+// Asks the library for the record of one disk (a cleared 728-byte reply).
+// The record's view into reply is empty when the reply's bytes-filled field,
+// read as a signed count, holds no whole record, or when the record is
+// another disk's.
+rec::ByteView readOneDisk(std::uint8_t diskId, std::vector<std::uint8_t>& reply);

@@ -141,14 +141,8 @@ std::int32_t dataSpeedCommand(ControllerDevice**, std::int32_t count, char** wor
     if (disk == kParseFailed) return 1;
 
     using P = lib::PhyDrvInfo;
-    std::vector<std::uint8_t> reply(lib::InfoReplyHeader::kSize + P::kSize, 0);
-    std::uint8_t request[lib::InfoRequest::kSize] = {};
-    const rec::ByteSpan r(request, sizeof request);
-    r.put<lib::InfoRequest::FirstId>(disk);
-    r.put<lib::InfoRequest::Count>(1);
-    r.put<lib::InfoRequest::Selector>(255);
-    hx_getPhyDrvInfo(CONTROLLER_ADDRESS, request, reply.data(), static_cast<std::uint32_t>(reply.size()));
-    const rec::ByteView record = diskRecordOf(reply, disk);
+    std::vector<std::uint8_t> reply;
+    const rec::ByteView record = readOneDisk(disk, reply);
     if (record.size() == 0) {
         consolePrint("Disk %d is not existed!\n", disk);
         return 1;
