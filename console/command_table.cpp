@@ -9,7 +9,9 @@
 #include "commands/array_status.h"
 #include "commands/arrays.h"
 #include "commands/cam_settings.h"
+#include "commands/enclosures.h"
 #include "commands/extents.h"
+#include "commands/hardware.h"
 #include "commands/ignored_events.h"
 #include "commands/inventory.h"
 #include "commands/schedules.h"
@@ -50,11 +52,13 @@ const CommandEntry commandEntries[] = {
     {"wd", nullptr, wdHelpText},
     {"flash", nullptr, flashHelpText},
     {"ie", ignoredEventsCommand, ieHelpText},
-    {"enc", nullptr, encHelpText},
-    {"buz", nullptr, buzHelpText},
-    {"dsp", nullptr, dspHelpText},
-    {"hplug", nullptr, hplugHelpText},
-    {"alpe", nullptr, alpeHelpText},
+    {"enc", enclosureCommand, encHelpText},
+    {"bat", batteryCommand, nullptr},
+    {"buz", buzzerCommand, buzHelpText},
+    {"port", portCommand, nullptr},
+    {"dsp", dataSpeedCommand, dspHelpText},
+    {"hplug", hotPlugCommand, hplugHelpText},
+    {"alpe", alpeCommand, alpeHelpText},
     {"gsc", camSettingsCommand, gscHelpText},
 };
 

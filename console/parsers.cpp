@@ -104,6 +104,24 @@ std::uint8_t parseExtentIndex(const char* word) {
                    {"Extent index is not specified.\n", "Invalid Extent index '", "' specified.\n"});
 }
 
+std::uint8_t parseEnclosureId(const char* word) {
+    return parseId(word, {"Enclosure ID not specified.\n", "Invalid Enclosure ID '", "' specified.\n"});
+}
+
+std::uint8_t parseFanId(const char* word) {
+    return parseId(word, {"Fan ID not specified.\n", "Invalid Fan ID '", "' specified.\n"});
+}
+
+std::uint8_t parseFanSpeedCode(const char* word) {
+    return parseId(word,
+                   {"Fan Speed code not specified.\n", "Invalid Fan speed code '", "' specified.\n"});
+}
+
+std::uint8_t parseLedControlCode(const char* word) {
+    return parseId(word, {"LED Control Code not specified.\n", "Invalid LED Control Code '",
+                          "' specified.\n"});
+}
+
 int parseDecimalArg(const char* word, std::uint32_t* result, const char* label) {
     if (word == nullptr || *word == '\0') {
         consolePrint("%s => integer number not specified.\n", label);

@@ -16,6 +16,12 @@ int isHexString(const char* word);
 std::uint8_t parseArrayId(const char* word);
 std::uint8_t parseDiskId(const char* word);
 std::uint8_t parseExtentIndex(const char* word);
+// Enclosure, fan, fan speed code and LED control code words, under the
+// same rule as the ids above (the enclosure id is also a flash argument).
+std::uint8_t parseEnclosureId(const char* word);
+std::uint8_t parseFanId(const char* word);
+std::uint8_t parseFanSpeedCode(const char* word);
+std::uint8_t parseLedControlCode(const char* word);
 
 // 1 on success with the value stored, 0 on failure. A value that does not fit
 // in 32 bits is refused as invalid.

@@ -1,4 +1,5 @@
 #include "sim/array_model.h"
+#include "sim/hardware_model.h"
 
 #include <algorithm>
 
@@ -316,6 +317,7 @@ void finishDueActivities(State& state) {
             finishActivity(c, a, static_cast<std::uint32_t>(a.activity->runningSince + left));
         }
     }
+    settleHardware(state);
 }
 
 Outcome createArray(State& state, Controller& c, const NewArray& request, int* newId) {

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/hardware_model.h"
 #include "sim/json_fields.h"
 
 // The JSON fields of the state's own structures, each listed once, and the
@@ -136,6 +137,7 @@ State demoState() {
     for (Disk& d : c.disks) {
         if (d.model == "ST3160812AS") d.ncqSupported = d.ncq = false;
     }
+    addDemoHardware(c);
     state.controllers.push_back(c);
     return state;
 }

@@ -15,6 +15,7 @@
 
 #include "sim/array_slice.h"
 #include "sim/event_slice.h"
+#include "sim/hardware_slice.h"
 #include "sim/identity_slice.h"
 #include "sim/inventory_slice.h"
 #include "sim/schedule_slice.h"
@@ -30,7 +31,7 @@ struct SliceComposition : Slices... {};
 // A controller: adding a family adds its slice to this list.
 struct Controller
     : SliceComposition<ControllerIdentitySlice, InventorySlice, ArraySlice, EventSlice,
-                       SettingsSlice, ScheduleSlice> {};
+                       SettingsSlice, ScheduleSlice, HardwareSlice> {};
 
 enum class PortKind {
     Talo,     // a Talo controller's driver

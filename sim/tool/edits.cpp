@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "sim/array_model.h"
+#include "sim/hardware_model.h"
 #include "sim/settings_model.h"
 #include "sim/tool/summary.h"
 
@@ -275,6 +276,47 @@ std::string queueEvent(State& state, int controller, std::uint32_t id, int sever
 std::string restartController(State& state, int controller) {
     sim::restartController(controllerAt(state, controller));
     return format("controller %d started again", controller);
+}
+
+namespace {
+
+// Throws the model's refusal, if any, naming the controller.
+void refuseIf(const std::string& refused, int controller) {
+    if (!refused.empty()) throw Refusal(format("controller %d: %s", controller, refused.c_str()));
+}
+
+}  // namespace
+
+std::string addEnclosure(State& state, int controller, const NewEnclosure& wanted) {
+    sim::Controller& c = controllerAt(state, controller);
+    int id = 0;
+    refuseIf(sim::addEnclosure(state, c,
+                               sim::NewEnclosure{wanted.type, wanted.slots, wanted.fans, wanted.temperatures,
+                                                 wanted.voltages},
+                               &id),
+             controller);
+    return format("enclosure %d added to controller %d", id, controller);
+}
+
+std::string stopFan(State& state, int controller, int enclosure, int fan) {
+    refuseIf(sim::stopFan(state, controllerAt(state, controller), enclosure, fan), controller);
+    return format("fan %d of enclosure %d on controller %d stopped", fan, enclosure, controller);
+}
+
+std::string heatSensor(State& state, int controller, int enclosure, int sensor, std::uint8_t celsius) {
+    refuseIf(sim::heatSensor(state, controllerAt(state, controller), enclosure, sensor, celsius), controller);
+    return format("temperature sensor %d of enclosure %d on controller %d at %d C", sensor, enclosure,
+                  controller, celsius);
+}
+
+std::string removeBattery(State& state, int controller) {
+    refuseIf(sim::removeBattery(state, controllerAt(state, controller)), controller);
+    return format("battery of controller %d removed", controller);
+}
+
+std::string insertBattery(State& state, int controller, std::uint32_t chargeSeconds) {
+    refuseIf(sim::insertBattery(state, controllerAt(state, controller), chargeSeconds), controller);
+    return format("battery fitted on controller %d, charged in %u seconds", controller, chargeSeconds);
 }
 
 std::string setClock(State& state, std::uint32_t clock) {

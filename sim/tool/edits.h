@@ -58,6 +58,19 @@ std::string queueEvent(sim::State& state, int controller, std::uint32_t id, int 
 // (the saved CAM settings) become the current ones.
 std::string restartController(sim::State& state, int controller);
 
+// Hardware: an enclosure added at the lowest free id, a fan that stops, a
+// temperature sensor that reads a new value, the battery taken out or a
+// discharged one fitted; each queues the event the controller reports.
+struct NewEnclosure {
+    std::uint8_t type = 33;
+    int slots = 4, fans = 2, temperatures = 2, voltages = 3;
+};
+std::string addEnclosure(sim::State& state, int controller, const NewEnclosure& wanted);
+std::string stopFan(sim::State& state, int controller, int enclosure, int fan);
+std::string heatSensor(sim::State& state, int controller, int enclosure, int sensor, std::uint8_t celsius);
+std::string removeBattery(sim::State& state, int controller);
+std::string insertBattery(sim::State& state, int controller, std::uint32_t chargeSeconds);
+
 std::string setClock(sim::State& state, std::uint32_t clock);
 std::string advanceClock(sim::State& state, std::uint32_t seconds);
 std::string freeClock(sim::State& state);

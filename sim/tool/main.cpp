@@ -285,6 +285,82 @@ int run(int argc, char** argv) {
         };
     });
 
+    // hardware
+    std::string typeText, slotsText, fansText, temperaturesText, voltagesText;
+    CLI::App* addEnclosure = app.add_subcommand(
+        "add-enclosure", "Adds an enclosure at the lowest free id (0 to 7), with its fans and sensors");
+    controllerOption(addEnclosure);
+    addEnclosure->add_option("--type", typeText, "Its kind code (1 to 255; default 33, which reports a full status)")->type_name("CODE");
+    addEnclosure->add_option("--slots", slotsText, "Its carriers (0 to 64; default 4)")->type_name("N");
+    addEnclosure->add_option("--fans", fansText, "Its fans (0 to 10; default 2)")->type_name("N");
+    addEnclosure->add_option("--temperatures", temperaturesText, "Its temperature sensors (0 to 10; default 2)")->type_name("N");
+    addEnclosure->add_option("--voltages", voltagesText, "Its voltage sensors (0 to 10; default 3)")->type_name("N");
+    addEnclosure->callback([&] {
+        tool.action = [&] {
+            const int controller = controllerIndex();
+            simtool::NewEnclosure wanted;
+            if (!typeText.empty()) wanted.type = static_cast<std::uint8_t>(parseNumber(typeText, "enclosure kind", 1, 255));
+            if (!slotsText.empty()) wanted.slots = number(slotsText, "slot count", 64);
+            if (!fansText.empty()) wanted.fans = number(fansText, "fan count", 10);
+            if (!temperaturesText.empty()) wanted.temperatures = number(temperaturesText, "temperature sensor count", 10);
+            if (!voltagesText.empty()) wanted.voltages = number(voltagesText, "voltage sensor count", 10);
+            tool.edit([&](sim::State& s) { return simtool::addEnclosure(s, controller, wanted); });
+        };
+    });
+
+    std::string enclosureText, fanText, sensorText, celsiusText;
+    CLI::App* stopFan = app.add_subcommand("stop-fan", "Stops a fan of an enclosure (error event \"Fan F of enclosure E stopped\")");
+    stopFan->add_option("enclosure", enclosureText, "The enclosure's id")->required()->type_name("E");
+    stopFan->add_option("fan", fanText, "The fan's id")->required()->type_name("F");
+    controllerOption(stopFan);
+    stopFan->callback([&] {
+        tool.action = [&] {
+            const int controller = controllerIndex();
+            const int enclosure = number(enclosureText, "enclosure", 255);
+            const int fan = number(fanText, "fan", 255);
+            tool.edit([&](sim::State& s) { return simtool::stopFan(s, controller, enclosure, fan); });
+        };
+    });
+
+    CLI::App* heatSensor = app.add_subcommand(
+        "heat-sensor", "Sets what a temperature sensor reads (warning event when it rises above its limit)");
+    heatSensor->add_option("enclosure", enclosureText, "The enclosure's id")->required()->type_name("E");
+    heatSensor->add_option("sensor", sensorText, "The temperature sensor's id")->required()->type_name("S");
+    heatSensor->add_option("celsius", celsiusText, "Degrees Celsius (0 to 255)")->required()->type_name("C");
+    controllerOption(heatSensor);
+    heatSensor->callback([&] {
+        tool.action = [&] {
+            const int controller = controllerIndex();
+            const int enclosure = number(enclosureText, "enclosure", 255);
+            const int sensor = number(sensorText, "sensor", 255);
+            const auto celsius = static_cast<std::uint8_t>(number(celsiusText, "temperature", 255));
+            tool.edit([&](sim::State& s) { return simtool::heatSensor(s, controller, enclosure, sensor, celsius); });
+        };
+    });
+
+    CLI::App* removeBattery = app.add_subcommand(
+        "remove-battery", "Takes the backup battery out (warning event \"Battery not detected\")");
+    controllerOption(removeBattery);
+    removeBattery->callback([&] {
+        tool.action = [&] {
+            const int controller = controllerIndex();
+            tool.edit([&](sim::State& s) { return simtool::removeBattery(s, controller); });
+        };
+    });
+
+    std::string chargeText;
+    CLI::App* insertBattery = app.add_subcommand(
+        "insert-battery", "Fits a discharged backup battery, which charges (event \"Battery charged\" when done)");
+    controllerOption(insertBattery);
+    insertBattery->add_option("--charge-seconds", chargeText, "How long it charges (default 3600; 0: charged)")->type_name("SECONDS");
+    insertBattery->callback([&] {
+        tool.action = [&] {
+            const int controller = controllerIndex();
+            const auto seconds = chargeText.empty() ? 3600u : static_cast<std::uint32_t>(parseNumber(chargeText, "charge time", 0, kMax32));
+            tool.edit([&](sim::State& s) { return simtool::insertBattery(s, controller, seconds); });
+        };
+    });
+
     // clock
     CLI::App* clock = app.add_subcommand("clock", "Sets or advances the clock; activities due by then finish");
     clock->require_subcommand(1);

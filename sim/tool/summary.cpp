@@ -5,7 +5,9 @@
 #include <ctime>
 
 #include "access/code_tables.h"
+#include "access/enclosure_records.h"
 #include "sim/array_model.h"
+#include "sim/hardware_model.h"
 
 namespace simtool {
 
@@ -61,6 +63,77 @@ std::string memberList(const std::vector<int>& members) {
     return text.empty() ? "-" : text;
 }
 
+// Ids of the items for which on() holds, "1,3,4", or "none".
+template <class T, class On>
+std::string idsWhere(const std::vector<T>& items, On on) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!on(items[i])) continue;
+        text += (text.empty() ? "" : ",") + std::to_string(i);
+    }
+    return text.empty() ? "none" : text;
+}
+
+const char* railName(sim::VoltageRail rail) {
+    switch (rail) {
+        case sim::VoltageRail::V3_3: return "3.3V";
+        case sim::VoltageRail::V5: return "5V";
+        case sim::VoltageRail::V12: return "12V";
+    }
+    return "?";
+}
+
+// Enclosures with their fans and sensors, the battery, the buzzer, the
+// locate LEDs and the ports' settings.
+std::string hardwareSummary(const sim::Controller& c, std::uint32_t now) {
+    std::string out;
+    if (c.enclosures.empty()) {
+        out += "  enclosures: none\n";
+    } else {
+        out += "  enclosures:\n";
+        for (const sim::Enclosure& e : c.enclosures) {
+            out += format("    %d: kind %u (%s), %d carriers, firmware %u.%u.%u.%u\n", e.id, e.type,
+                          lib::reportsFullStatus(e.type) ? "full status" : "sensor list", e.slots,
+                          e.firmware[0], e.firmware[1], e.firmware[2], e.firmware[3]);
+            std::string line;
+            for (const sim::Fan& f : e.fans) {
+                line += format("%s%d %s (code %u)", line.empty() ? "" : ", ", f.id,
+                               f.stopped ? "stopped" : format("at %u rpm", sim::fanSpeedRpm(f)).c_str(),
+                               f.speedCode);
+            }
+            out += "      fans: " + (line.empty() ? std::string("none") : line) + "\n";
+            line.clear();
+            for (const sim::TemperatureSensor& t : e.temperatures) {
+                line += format("%s%d at %u C (limit %u C)", line.empty() ? "" : ", ", t.id, t.celsius, t.limit);
+            }
+            out += "      temperatures: " + (line.empty() ? std::string("none") : line) + "\n";
+            line.clear();
+            for (const sim::VoltageSensor& v : e.voltages) {
+                line += format("%s%d %s at %u mV", line.empty() ? "" : ", ", v.id, railName(v.rail), v.millivolts);
+            }
+            out += "      voltages: " + (line.empty() ? std::string("none") : line) + "\n";
+        }
+    }
+    const sim::Battery& b = c.battery;
+    if (!b.present) {
+        out += "  battery: none\n";
+    } else {
+        const int tenths = sim::batteryTemperature(b, now) - lib::kZeroCelsiusTenthsKelvin;
+        const std::string charge = b.chargedAt != 0 && now < b.chargedAt
+                                       ? "charging until " + dateText(b.chargedAt)
+                                       : format("charged, %u mV", b.voltage);
+        out += format("  battery: %s, %.1f C\n", charge.c_str(), tenths / 10.0);
+    }
+    std::string leds;
+    for (const int id : c.locatedDisks) leds += (leds.empty() ? "" : ",") + std::to_string(id);
+    out += format("  buzzer: %s; locate LEDs on: %s\n", c.buzzer ? "on" : "off",
+                  leds.empty() ? "none" : leds.c_str());
+    out += format("  SATA ports: %zu, hot-plug on %s, ALPE on %s; port value %u\n", c.sataPorts.size(),
+                  idsWhere(c.sataPorts, [](const sim::SataPort& p) { return p.hotPlug; }).c_str(),
+                  idsWhere(c.sataPorts, [](const sim::SataPort& p) { return p.alpe; }).c_str(), c.portInfo);
+    return out;
+}
+
 std::string controllerSummary(const sim::State& state, int index) {
     const sim::Controller& c = state.controllers[static_cast<std::size_t>(index)];
     const int port = sim::portOfController(state, index);
@@ -103,6 +176,7 @@ std::string controllerSummary(const sim::State& state, int index) {
                           ("\"" + printable(a.name) + "\"").c_str(), activity.c_str());
         }
     }
+    out += hardwareSummary(c, sim::currentTime(state));
     if (c.events.empty()) {
         out += "  events: none queued\n";
     } else {

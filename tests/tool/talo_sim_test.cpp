@@ -353,6 +353,84 @@ TEST(TaloSim, EventsAndClock) {
     });
 }
 
+TEST(TaloSim, Hardware) {
+    const auto noBattery = [](sim::State& s) { s.controllers[0].battery.present = false; };
+    runCases({
+        {"add an enclosure", nullptr,
+         words({"add-enclosure", "--type", "5", "--slots", "8", "--fans", "1", "--temperatures", "0", "--voltages", "4"}),
+         "enclosure 2 added to controller 0\n", "", 0,
+         [](sim::State& s) {
+             sim::Enclosure e;
+             e.id = 2;
+             e.type = 5;
+             e.slots = 8;
+             e.firmware = {1, 2, 0, 2};
+             e.fans = {sim::Fan{0, 3, false}};
+             e.voltages = {sim::VoltageSensor{0, sim::VoltageRail::V3_3, 3300},
+                           sim::VoltageSensor{1, sim::VoltageRail::V5, 5000},
+                           sim::VoltageSensor{2, sim::VoltageRail::V12, 12000},
+                           sim::VoltageSensor{3, sim::VoltageRail::V3_3, 3300}};
+             s.controllers[0].enclosures.push_back(e);
+             event(s, 0x4006, 1, "Enclosure 2 added");
+         }},
+        {"no ninth enclosure",
+         [](sim::State& s) {
+             for (int id = 2; id < 8; ++id) {
+                 sim::Enclosure e;
+                 e.id = id;
+                 s.controllers[0].enclosures.push_back(e);
+             }
+         },
+         words({"add-enclosure"}), "", "talo-sim: controller 0: the controller has 8 enclosures already\n", 1,
+         nullptr},
+        {"an enclosure kind of 0 is none", nullptr, words({"add-enclosure", "--type", "0"}), "",
+         "talo-sim: enclosure kind 0 out of range (1 to 255)\n", 1, nullptr},
+        {"stop a fan", nullptr, words({"stop-fan", "0", "1"}), "fan 1 of enclosure 0 on controller 0 stopped\n", "",
+         0,
+         [](sim::State& s) {
+             s.controllers[0].enclosures[0].fans[1].stopped = true;
+             event(s, 0x4001, 6, "Fan 1 of enclosure 0 stopped");
+         }},
+        {"stop a fan that does not exist", nullptr, words({"stop-fan", "1", "1"}), "",
+         "talo-sim: controller 0: no fan 1 in enclosure 1\n", 1, nullptr},
+        {"heat a sensor above its limit", nullptr, words({"heat-sensor", "0", "1", "56"}),
+         "temperature sensor 1 of enclosure 0 on controller 0 at 56 C\n", "", 0,
+         [](sim::State& s) {
+             s.controllers[0].enclosures[0].temperatures[1].celsius = 56;
+             event(s, 0x4002, 3, "Temperature sensor 1 of enclosure 0 at 56 C, above its limit of 55 C");
+         }},
+        {"cool a sensor: no event", nullptr, words({"heat-sensor", "0", "1", "20"}),
+         "temperature sensor 1 of enclosure 0 on controller 0 at 20 C\n", "", 0,
+         [](sim::State& s) { s.controllers[0].enclosures[0].temperatures[1].celsius = 20; }},
+        {"heat a sensor past 255", nullptr, words({"heat-sensor", "0", "1", "256"}), "",
+         "talo-sim: temperature 256 out of range (0 to 255)\n", 1, nullptr},
+        {"heat a sensor of no enclosure", nullptr, words({"heat-sensor", "7", "0", "60"}), "",
+         "talo-sim: controller 0: no enclosure 7\n", 1, nullptr},
+        {"remove the battery", nullptr, words({"remove-battery"}), "battery of controller 0 removed\n", "", 0,
+         [](sim::State& s) {
+             s.controllers[0].battery.present = false;
+             event(s, 0x10017, 3, "Battery not detected");
+         }},
+        {"remove no battery", noBattery, words({"remove-battery"}), "",
+         "talo-sim: controller 0: the battery is already out\n", 1, nullptr},
+        {"insert a battery", noBattery, words({"insert-battery", "--charge-seconds", "60"}),
+         "battery fitted on controller 0, charged in 60 seconds\n", "", 0,
+         [](sim::State& s) {
+             s.controllers[0].battery.present = true;
+             s.controllers[0].battery.chargedAt = kClock + 60;
+             event(s, 0x4005, 1, "Battery detected, charging");
+         }},
+        {"the charge ends as the clock passes it",
+         [](sim::State& s) { s.controllers[0].battery.chargedAt = kClock + 60; }, words({"clock", "advance", "61"}),
+         "clock fixed at 1000000061 (Sun Sep 09 01:47:41 2001)\n", "", 0,
+         [](sim::State& s) {
+             s.clock = kClock + 61;
+             s.controllers[0].battery.chargedAt = 0;
+             sim::queueEvent(s.controllers[0], 0x4004, 1, "Battery charged", "", kClock + 60);
+         }},
+    });
+}
+
 TEST(TaloSim, Failures) {
     const auto failing = [](sim::State& s) {
         s.failures.initialize = 7;
@@ -417,6 +495,15 @@ TEST(TaloSim, ShowsTheWholeStateOrOneController) {
         s.controllers[0].disks[2].model = "bad\xff";
         s.failures.passThroughError = 5;
         s.ports[0].rejectsIdentify = true;
+        sim::Controller& c = s.controllers[0];
+        c.enclosures[0].fans[1].stopped = true;
+        c.enclosures[1].fans.clear();
+        c.enclosures[1].temperatures.clear();
+        c.battery.chargedAt = kClock + 125 + 360;  // a kelvin warmer
+        c.locatedDisks = {2, 0};
+        c.buzzer = true;
+        c.sataPorts[3].hotPlug = false;
+        c.sataPorts[1].alpe = true;
     };
     const std::string controller =
         "controller 0 on port 1: driver 3.2.0.19, firmware 1.2.0.41, path \"PCI bus 2, device 0, function 0\"\n"
@@ -428,6 +515,18 @@ TEST(TaloSim, ShowsTheWholeStateOrOneController) {
         "  arrays:\n"
         "     ID Level   Members             Size (MB)  Name             Activity\n"
         "      0 RAID1   0,-                  76318.09  \"mirror\"         sync 12.5%\n"
+        "  enclosures:\n"
+        "    0: kind 33 (full status), 4 carriers, firmware 2.1.0.7\n"
+        "      fans: 0 at 2500 rpm (code 3), 1 stopped (code 3)\n"
+        "      temperatures: 0 at 30 C (limit 55 C), 1 at 31 C (limit 55 C)\n"
+        "      voltages: 0 3.3V at 3300 mV, 1 5V at 5000 mV, 2 12V at 12000 mV\n"
+        "    1: kind 5 (sensor list), 4 carriers, firmware 1.0.3.12\n"
+        "      fans: none\n"
+        "      temperatures: none\n"
+        "      voltages: 0 3.3V at 3300 mV, 1 5V at 5000 mV\n"
+        "  battery: charging until Sun Sep 09 01:54:45 2001, 26.0 C\n"
+        "  buzzer: on; locate LEDs on: 2,0\n"
+        "  SATA ports: 8, hot-plug on 0,1,2,4,5,6,7, ALPE on 1; port value 8\n"
         "  events (2 queued, oldest first):\n"
         "    0x1001 information Sun Sep 09 01:46:40 2001  Array created (array \"0\")\n"
         "    0x2001 information Sun Sep 09 01:46:40 2001  Synchronization started (array \"0\")\n";
@@ -610,7 +709,9 @@ TEST(TaloSim, HelpForTheToolAndEachCommand) {
         {"--help"}, {"create", "--help"}, {"show", "--help"}, {"add-controller", "--help"},
         {"remove-controller", "--help"}, {"add-adapter", "--help"}, {"add-missing-port", "--help"},
         {"remove-port", "--help"}, {"add-disk", "--help"}, {"remove-disk", "--help"}, {"pull", "--help"},
-        {"plug", "--help"}, {"fail", "--help"}, {"event", "--help"}, {"restart", "--help"}, {"clock", "--help"},
+        {"plug", "--help"}, {"fail", "--help"}, {"event", "--help"}, {"restart", "--help"}, {"add-enclosure", "--help"},
+        {"stop-fan", "--help"}, {"heat-sensor", "--help"}, {"remove-battery", "--help"}, {"insert-battery", "--help"},
+        {"clock", "--help"},
         {"clock", "set", "--help"}, {"clock", "advance", "--help"}, {"clock", "system", "--help"},
         {"failures", "--help"}, {"failures", "set", "--help"}, {"failures", "clear", "--help"},
     };

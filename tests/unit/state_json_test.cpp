@@ -233,10 +233,12 @@ TEST(StateJson, AControllerIsOneFlatObjectOfEverySlicesFields) {
     std::vector<std::string> keys;
     for (const auto& item : j.items()) keys.push_back(item.key());
     const std::vector<std::string> expected = {
-        "arrays",    "biosVersion",  "cam",       "controllerId", "discoverPath",       "disks",
-        "driverVersion", "eccMemory", "eventQuirks", "events", "firmwareVersion", "identifyReturnCode",
-        "memorySizeMb",  "pci",       "productId",  "quirks",   "schedules",  "settings",   "subProductId",
-        "subsystemId",   "targetId"};
+        "arrays",        "battery",      "biosVersion", "buzzer",       "cam",
+        "controllerId",  "discoverPath", "disks",       "driverVersion", "eccMemory",
+        "enclosures",    "eventQuirks",  "events",      "firmwareVersion", "identifyReturnCode",
+        "locatedDisks",  "memorySizeMb", "pci",         "portInfo",     "productId",
+        "quirks",        "sataPorts",    "schedules",    "settings",    "subProductId", "subsystemId",
+        "targetId"};
     EXPECT_EQ(keys, expected);
     const auto back = j.get<sim::Controller>();
     EXPECT_EQ(json(back), j);
