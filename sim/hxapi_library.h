@@ -27,6 +27,9 @@ constexpr std::uint32_t kHxStatusRestartNeeded = 0xE0000016u;
 // Every schedule of the type is taken.
 constexpr std::uint32_t kHxStatusScheduleFull = 0xE0000017u;
 constexpr std::uint32_t kHxStatusNoSuchSchedule = 0xE0000018u;
+// A command passed through to the controller ended with an error there
+// (a check condition or a time-out).
+constexpr std::uint32_t kHxStatusCommandFailed = 0xE0000020u;
 
 // True between a successful hx_initialize and hx_finalize.
 bool libraryInitialized();

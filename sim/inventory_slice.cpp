@@ -53,7 +53,7 @@ struct FieldList<Disk> {
         field("present", &Disk::present),
         field("failed", &Disk::failed), field("extents", &Disk::extents),
         field("reportedExtentCount", &Disk::reportedExtentCount),
-        field("simulatedErrors", &Disk::simulatedErrors));
+        field("simulatedErrors", &Disk::simulatedErrors), field("brokenEcc", &Disk::brokenEcc));
 };
 
 template <>

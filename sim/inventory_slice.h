@@ -64,6 +64,8 @@ struct Disk {
     std::optional<int> reportedExtentCount;
     // Errors the error simulator planted, oldest first.
     std::vector<SimulatedError> simulatedErrors;
+    // Sectors whose ECC was broken on purpose: reads fail until rewritten.
+    std::vector<std::uint64_t> brokenEcc;
 };
 
 // Replies made to be absurd, for testing that the console trusts nothing it

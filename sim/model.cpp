@@ -64,7 +64,7 @@ struct FieldList<State> {
     static constexpr auto list = std::make_tuple(
         field("clock", &State::clock), field("hostOs", &State::hostOs),
         field("failures", &State::failures), field("ports", &State::ports),
-        field("controllers", &State::controllers));
+        field("controllers", &State::controllers), field("osDisks", &State::osDisks));
 };
 
 }  // namespace sim::fields
