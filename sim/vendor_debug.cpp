@@ -179,7 +179,9 @@ ScsiOutcome listErrors(const State& state, int controller, const VendorRequest& 
     }
     if (d == nullptr) return invalidField();
     if (r.data == nullptr) return invalidField();
+    // The whole list goes back: entries, then zeros.
     const rec::ByteSpan out(r.data, r.length);
+    out.clear();
     std::size_t n = 0;
     for (const SimulatedError& e : d->simulatedErrors) {
         if (n == kMaxSimulatedErrors || (n + 1) * kEntrySize > r.length) break;
