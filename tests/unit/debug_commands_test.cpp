@@ -152,7 +152,7 @@ TEST_F(Debug, ACountAboveTheBlockFieldKeepsItsLowSixteenBitsInTheBlock) {
     auto log = sim::passThroughLog();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].cdb, block({0xE2, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(log[0].data.size(), 65536u * 512u);
+    EXPECT_EQ(log[0].length, 65536u * 512u);
     // 65537: the block says 1 while the buffer holds 65537 sectors; the
     // controller refuses the mismatch and nothing is written.
     sim::clearCallLog();
@@ -161,7 +161,7 @@ TEST_F(Debug, ACountAboveTheBlockFieldKeepsItsLowSixteenBitsInTheBlock) {
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].cdb[12], 1);
     EXPECT_EQ(log[0].cdb[13], 0);
-    EXPECT_EQ(log[0].data.size(), 65537u * 512u);
+    EXPECT_EQ(log[0].length, 65537u * 512u);
     EXPECT_EQ(printed.substr(0, 17), "Scsi status: 02h\n");
     EXPECT_EQ(run("dbg read 2 FFFF 1"), dumpOf(pattern(512, 0x5A5A5A5A)));
 }
