@@ -101,9 +101,9 @@ ScsiOutcome faultIn(const Disk& d, std::uint64_t lba, std::uint32_t count, std::
     return good();
 }
 
-// Only a range of the simulated errors list is checked per sector, so a
-// long transfer over a disk with few errors stays quick: sectors far from
-// every error are skipped.
+// Whether any simulated error or broken ECC lies in the range at all: only
+// then is the range walked sector by sector, so that a long transfer over a
+// disk without faults there stays quick.
 bool anyFaultNear(const Disk& d, std::uint64_t lba, std::uint32_t count) {
     for (const SimulatedError& e : d.simulatedErrors) {
         const std::uint64_t end = static_cast<std::uint64_t>(e.lba) + std::max<std::uint16_t>(e.count, 1);
