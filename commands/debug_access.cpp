@@ -12,8 +12,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
-#include <new>
 
 #include "access/debug_records.h"
 #include "access/driver_device.h"
@@ -32,7 +32,10 @@ constexpr std::uint8_t kEnableBypass = 4;
 constexpr std::uint8_t kDisableBypass = 3;
 constexpr int kOsDisksListed = 10;
 
-using Buffer = std::unique_ptr<std::uint8_t[]>;
+struct FreeBuffer {
+    void operator()(std::uint8_t* p) const { std::free(p); }
+};
+using Buffer = std::unique_ptr<std::uint8_t[], FreeBuffer>;
 
 // The sector count of word, refused (with the parser's message) when it
 // does not parse or its size in bytes does not fit 32 bits. A count of 0
@@ -46,9 +49,11 @@ bool parseSectorCount(const char* word, std::uint32_t* count) {
     return true;
 }
 
-// A zero-filled transfer buffer, or null after the allocation message.
+// A zero-filled transfer buffer, or null after the allocation message. The
+// system hands large blocks over already zeroed, so pages nobody writes are
+// never touched.
 Buffer allocateTransfer(std::uint32_t size) {
-    Buffer buffer(new (std::nothrow) std::uint8_t[size == 0 ? 1 : size]());
+    Buffer buffer(static_cast<std::uint8_t*>(std::calloc(size == 0 ? 1 : size, 1)));
     if (!buffer) consolePrint("Cannot allocate 0x%x bytes of buffer.\n", static_cast<unsigned>(size));
     return buffer;
 }
