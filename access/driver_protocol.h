@@ -71,6 +71,9 @@ struct FixedSense {
 };
 static_assert(rec::checkLayout<FixedSense>());
 constexpr std::uint8_t kFixedSenseCurrent = 0x70;
+// Set in the response code byte when the information field (bytes 3-6,
+// big-endian) holds the sector concerned.
+constexpr std::uint8_t kFixedSenseValid = 0x80;
 
 constexpr std::uint8_t kScsiStatusGood = 0x00;
 constexpr std::uint8_t kScsiStatusCheckCondition = 0x02;

@@ -9,7 +9,9 @@
 #include "commands/array_status.h"
 #include "commands/arrays.h"
 #include "commands/cam_settings.h"
+#include "commands/debug_access.h"
 #include "commands/enclosures.h"
+#include "commands/error_simulation.h"
 #include "commands/extents.h"
 #include "commands/hardware.h"
 #include "commands/ignored_events.h"
@@ -44,8 +46,8 @@ const CommandEntry commandEntries[] = {
     {"ac", arraySettingsCommand, acHelpText},
     {"ds", diskSettingsCommand, dsHelpText},
     {"bgaschd", bgaScheduleCommand, nullptr},
-    {"dbg", nullptr, dbgHelpText},
-    {"es", nullptr, esHelpText},
+    {"dbg", debugCommand, dbgHelpText},
+    {"es", errorSimulationCommand, esHelpText},
     {"patrol", nullptr, patrolHelpText},
     {"bsl", nullptr, bslHelpText},
     {"blk", nullptr, blkHelpText},

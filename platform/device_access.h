@@ -40,6 +40,9 @@ constexpr std::uint32_t kErrorGenFailure = 31;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorInvalidFunction = 1;
 constexpr std::uint32_t kErrorIoDevice = 1117;
+constexpr std::uint32_t kErrorSectorNotFound = 27;
+constexpr std::uint32_t kErrorSemTimeout = 121;
+constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 
 class DeviceAccess {
 public:

@@ -297,6 +297,22 @@ Disk* diskById(Controller& c, int id) {
     return nullptr;
 }
 
+void loseDisk(Controller& c, int diskId) {
+    for (Array& a : c.arrays) {
+        bool lost = false;
+        for (int& m : a.members) {
+            if (m == diskId) {
+                m = kMissingMember;
+                lost = true;
+            }
+        }
+        if (!lost) continue;
+        const std::vector<int> only{diskId};
+        releaseExtents(c, a.id, {ExtentRole::Assigned}, &only);
+        refreshArrayState(a);
+    }
+}
+
 void settleState(State& state) {
     for (Controller& c : state.controllers) {
         for (Disk& d : c.disks) normalizeDisk(d);

@@ -77,5 +77,9 @@ std::uint32_t reportedExtentFlags(const Controller& c, const Disk& disk, const E
 
 Array* arrayById(Controller& c, int id);
 Disk* diskById(Controller& c, int id);
+// A disk is gone (pulled or failed): every array that has it as a member
+// loses that member, turning critical or offline, and the disk's extents
+// of those arrays are free again, ready for a rebuild once it is back.
+void loseDisk(Controller& c, int diskId);
 
 }  // namespace sim

@@ -67,8 +67,12 @@ void recordPassThrough(const std::uint8_t* cdb, const void* data, std::size_t le
     PassThroughRecord r;
     r.cdb.assign(cdb, cdb + 16);
     if (data != nullptr) {
+        // A large transfer keeps only its start, so that the log of a
+        // long run stays small whatever moves through it.
+        constexpr std::size_t kKeptData = 64 * 1024;
         const auto* bytes = static_cast<const std::uint8_t*>(data);
-        r.data.assign(bytes, bytes + length);
+        r.data.assign(bytes, bytes + (length < kKeptData ? length : kKeptData));
+        r.length = length;
     }
     // Keep the log bounded for long runs.
     if (l.passThrough.size() >= 256) l.passThrough.erase(l.passThrough.begin());

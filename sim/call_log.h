@@ -33,7 +33,8 @@ std::vector<LibraryCallRecord> libraryCallLog();
 
 struct PassThroughRecord {
     std::vector<std::uint8_t> cdb;   // 16 bytes
-    std::vector<std::uint8_t> data;  // the transfer buffer as sent
+    std::vector<std::uint8_t> data;  // the transfer buffer as sent, its first 64 KiB
+    std::size_t length = 0;          // the transfer buffer's whole length
 };
 void recordPassThrough(const std::uint8_t* cdb, const void* data, std::size_t length);
 // The pass-through requests since the last clearCallLog(), oldest first.

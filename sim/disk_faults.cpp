@@ -22,6 +22,7 @@ std::string changeDisk(State& state, Controller& controller, int diskId, DiskCha
         case DiskChange::Pull:
             if (!d->present) return diskText("disk ", diskId, " is already pulled");
             d->present = false;
+            loseDisk(controller, diskId);
             queueEvent(controller, kEventDiskUnplugged, kSeverityWarning,
                        diskText("Disk ", diskId, " unplugged"), "", now);
             break;
@@ -36,8 +37,21 @@ std::string changeDisk(State& state, Controller& controller, int diskId, DiskCha
             if (!d->present) return diskText("disk ", diskId, " is pulled");
             if (d->failed) return diskText("disk ", diskId, " is already failed");
             d->failed = true;
+            loseDisk(controller, diskId);
             queueEvent(controller, kEventDiskFailed, kSeverityError,
                        diskText("Disk ", diskId, " failed"), "", now);
+            break;
+        case DiskChange::SmartError:
+            if (d->smartFailure) return diskText("disk ", diskId, " already reports a S.M.A.R.T. error");
+            d->smartFailure = true;
+            queueEvent(controller, kEventDiskSmartError, kSeverityWarning,
+                       diskText("Disk ", diskId, " S.M.A.R.T. error"), "", now);
+            break;
+        case DiskChange::SmartClear:
+            if (!d->smartFailure) return diskText("disk ", diskId, " reports no S.M.A.R.T. error");
+            d->smartFailure = false;
+            queueEvent(controller, kEventDiskSmartCleared, kSeverityInformation,
+                       diskText("Disk ", diskId, " S.M.A.R.T. error cleared"), "", now);
             break;
     }
     return {};

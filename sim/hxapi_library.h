@@ -29,6 +29,9 @@ constexpr std::uint32_t kHxStatusScheduleFull = 0xE0000017u;
 constexpr std::uint32_t kHxStatusNoSuchSchedule = 0xE0000018u;
 // No enclosure (or fan of it) with the id.
 constexpr std::uint32_t kHxStatusNoSuchEnclosure = 0xE0000020u;
+// A command passed through to the controller ended with an error there
+// (a check condition or a time-out).
+constexpr std::uint32_t kHxStatusCommandFailed = 0xE0000021u;
 
 // True between a successful hx_initialize and hx_finalize.
 bool libraryInitialized();

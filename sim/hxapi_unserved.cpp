@@ -26,10 +26,6 @@ uint32_t HXAPI_CALL hx_startRebuild(uint32_t, uint32_t, uint32_t, const void*) {
 
 // ---- Diagnostics ------------------------------------------------------------
 
-uint32_t HXAPI_CALL hx_sendBypassCommand(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
 uint32_t HXAPI_CALL hx_startHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
     return notServed(__func__);
 }

@@ -1,11 +1,20 @@
 #include "sim/inventory_slice.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "sim/json_fields.h"
 
 // The JSON fields of this family's structures, each listed once.
 namespace sim::fields {
+
+template <>
+struct FieldList<SimulatedError> {
+    static constexpr auto list = std::make_tuple(
+        field("lba", &SimulatedError::lba), field("count", &SimulatedError::count),
+        field("flags", &SimulatedError::flags), field("type", &SimulatedError::type));
+};
 
 template <>
 struct NameList<ExtentRole> {
@@ -43,7 +52,8 @@ struct FieldList<Disk> {
         field("tcqSupported", &Disk::tcqSupported), field("ncq", &Disk::ncq), field("tcq", &Disk::tcq),
         field("present", &Disk::present),
         field("failed", &Disk::failed), field("extents", &Disk::extents),
-        field("reportedExtentCount", &Disk::reportedExtentCount));
+        field("reportedExtentCount", &Disk::reportedExtentCount),
+        field("simulatedErrors", &Disk::simulatedErrors), field("brokenEcc", &Disk::brokenEcc));
 };
 
 template <>
@@ -70,6 +80,19 @@ void writeSlice(nlohmann::json& j, const InventorySlice& slice) {
 
 void readSlice(const nlohmann::json& j, InventorySlice& slice, const fields::Where& where) {
     fields::readFields(j, slice, fields::FieldList<InventorySlice>::list, where);
+}
+
+}  // namespace sim
+
+namespace sim {
+
+const SimulatedError* simulatedErrorAt(const Disk& disk, std::uint64_t lba, std::uint8_t access) {
+    for (const SimulatedError& e : disk.simulatedErrors) {
+        if ((e.flags & access) != 0 && lba >= e.lba && lba - e.lba < std::max<std::uint16_t>(e.count, 1)) {
+            return &e;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace sim

@@ -9,6 +9,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "sim/disk_media.h"
+
 namespace sim {
 
 namespace fields {
@@ -60,6 +62,10 @@ struct Disk {
     std::vector<Extent> extents;
     // An extent count to report instead of the real one.
     std::optional<int> reportedExtentCount;
+    // Errors the error simulator planted, oldest first.
+    std::vector<SimulatedError> simulatedErrors;
+    // Sectors whose ECC was broken on purpose: reads fail until rewritten.
+    std::vector<std::uint64_t> brokenEcc;
 };
 
 // Replies made to be absurd, for testing that the console trusts nothing it

@@ -67,7 +67,7 @@ struct FieldList<State> {
         field("clock", &State::clock), field("hostOs", &State::hostOs),
         field("failures", &State::failures), field("ignoredEvents", &State::ignoredEvents),
         field("ports", &State::ports),
-        field("controllers", &State::controllers));
+        field("controllers", &State::controllers), field("osDisks", &State::osDisks));
 };
 
 }  // namespace sim::fields

@@ -57,6 +57,10 @@ struct Failures {
     std::vector<int> vendorCheckCondition;
 };
 
+// The size of the simulated machine's first own disk when a state names
+// none: 1024 cylinders of 255 tracks of 63 sectors.
+constexpr std::uint64_t kDefaultOsDiskSectors = 16450560;
+
 struct State {
     // Seconds since 1970; when set, the simulation's clock stands still there.
     std::optional<std::uint32_t> clock;
@@ -67,6 +71,9 @@ struct State {
     // Event codes the library does not report (its ignore list, kept for
     // every controller alike).
     std::vector<std::uint32_t> ignoredEvents;
+    // The simulated machine's own disks (\\.\PHYSICALDRIVEn, n from 0), their
+    // sizes in sectors; their data lives in the sector store.
+    std::vector<std::uint64_t> osDisks = {kDefaultOsDiskSectors};
 };
 
 // Whether the library leaves events with this code unreported.

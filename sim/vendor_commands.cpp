@@ -22,6 +22,7 @@ DispatchTable& dispatchTable() {
         addInventoryHandlers(rows);
         addArrayHandlers(rows);
         addSettingsHandlers(rows);
+        addDebugHandlers(rows);
         return std::deque<VendorHandler>(rows.begin(), rows.end());
     }()};
     return table;
@@ -44,6 +45,19 @@ std::vector<std::uint8_t> fixedSense(std::uint8_t key, std::uint8_t asc, std::ui
 
 ScsiOutcome checkCondition(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) {
     return ScsiOutcome{drv::kScsiStatusCheckCondition, fixedSense(key, asc, ascq)};
+}
+
+ScsiOutcome checkConditionAt(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq,
+                             std::uint64_t lba) {
+    ScsiOutcome outcome = checkCondition(key, asc, ascq);
+    if (lba <= 0xFFFFFFFFu) {
+        outcome.sense[0] |= drv::kFixedSenseValid;
+        const auto value = static_cast<std::uint32_t>(lba);
+        for (int i = 0; i < 4; ++i) {
+            outcome.sense[3 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+        }
+    }
+    return outcome;
 }
 
 ScsiOutcome good() { return ScsiOutcome{}; }

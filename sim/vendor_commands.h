@@ -17,11 +17,18 @@ namespace sim {
 struct ScsiOutcome {
     std::uint8_t status = 0;          // SCSI status
     std::vector<std::uint8_t> sense;  // sense data for a check condition
+    // Non-zero: the request itself fails with this system error (a command
+    // that timed out), and status and sense say nothing.
+    std::uint32_t systemError = 0;
 };
 
 // Fixed-format sense data (response code 70h) with the key and codes given.
 std::vector<std::uint8_t> fixedSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq);
 ScsiOutcome checkCondition(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq);
+// The same with the sector it concerns in the information field (valid bit
+// set); a sector beyond 32 bits leaves the field empty and the bit clear.
+ScsiOutcome checkConditionAt(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq,
+                             std::uint64_t lba);
 
 constexpr std::uint8_t kSenseIllegalRequest = 0x05;
 constexpr std::uint8_t kAscInvalidOpcode = 0x20;
@@ -77,6 +84,7 @@ private:
 void addInventoryHandlers(std::vector<VendorHandler>& table);
 void addArrayHandlers(std::vector<VendorHandler>& table);
 void addSettingsHandlers(std::vector<VendorHandler>& table);
+void addDebugHandlers(std::vector<VendorHandler>& table);
 
 // Adds a row to the dispatch table (used by tests for commands of their own).
 void registerVendorHandler(const VendorHandler& handler);

@@ -27,6 +27,9 @@ static_assert(platform::kErrorInvalidHandle == ERROR_INVALID_HANDLE);
 static_assert(platform::kErrorInvalidFunction == ERROR_INVALID_FUNCTION);
 static_assert(platform::kErrorInvalidParameter == ERROR_INVALID_PARAMETER);
 static_assert(platform::kErrorIoDevice == ERROR_IO_DEVICE);
+static_assert(platform::kErrorSectorNotFound == ERROR_SECTOR_NOT_FOUND);
+static_assert(platform::kErrorSemTimeout == ERROR_SEM_TIMEOUT);
+static_assert(platform::kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
 static_assert(platform::kDiskGeometrySize == sizeof(DISK_GEOMETRY));
 static_assert(sizeof(DISK_GEOMETRY) == 24);
 
