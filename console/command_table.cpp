@@ -9,8 +9,10 @@
 #include "commands/array_status.h"
 #include "commands/arrays.h"
 #include "commands/cam_settings.h"
+#include "commands/extent_control.h"
 #include "commands/extents.h"
 #include "commands/inventory.h"
+#include "commands/media_patrol.h"
 #include "commands/schedules.h"
 #include "commands/settings.h"
 #include "console/help_texts.h"
@@ -43,10 +45,11 @@ const CommandEntry commandEntries[] = {
     {"bgaschd", bgaScheduleCommand, nullptr},
     {"dbg", nullptr, dbgHelpText},
     {"es", nullptr, esHelpText},
-    {"patrol", nullptr, patrolHelpText},
-    {"bsl", nullptr, bslHelpText},
-    {"blk", nullptr, blkHelpText},
-    {"wd", nullptr, wdHelpText},
+    {"patrol", patrolCommand, patrolHelpText},
+    {"bsl", badSectorLogCommand, bslHelpText},
+    {"et", errorTableCommand, nullptr},
+    {"blk", extentControlCommand, blkHelpText},
+    {"wd", wipeDiskCommand, wdHelpText},
     {"flash", nullptr, flashHelpText},
     {"ie", nullptr, ieHelpText},
     {"enc", nullptr, encHelpText},

@@ -30,58 +30,6 @@ uint32_t HXAPI_CALL hx_sendBypassCommand(uint32_t, uint32_t, uint32_t, const voi
     return notServed(__func__);
 }
 
-uint32_t HXAPI_CALL hx_startHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_pauseHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_resumeHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_stopHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_getHBAMediaPatrolProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_getHBABSL(uint32_t, uint32_t, uint32_t, uint16_t, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_getErrorTable(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_removeHBADiskMDD(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_spareHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_freeHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_addHBAExtentToArray(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_splitHBAExtent(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_deleteHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
 // ---- Enclosures and hardware ------------------------------------------------
 
 uint32_t HXAPI_CALL hx_getEnclosureInfo(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {

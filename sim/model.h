@@ -17,6 +17,7 @@
 #include "sim/event_slice.h"
 #include "sim/identity_slice.h"
 #include "sim/inventory_slice.h"
+#include "sim/patrol_slice.h"
 #include "sim/schedule_slice.h"
 #include "sim/settings_slice.h"
 
@@ -30,7 +31,7 @@ struct SliceComposition : Slices... {};
 // A controller: adding a family adds its slice to this list.
 struct Controller
     : SliceComposition<ControllerIdentitySlice, InventorySlice, ArraySlice, EventSlice,
-                       SettingsSlice, ScheduleSlice> {};
+                       SettingsSlice, ScheduleSlice, PatrolSlice> {};
 
 enum class PortKind {
     Talo,     // a Talo controller's driver

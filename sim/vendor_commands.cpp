@@ -22,6 +22,7 @@ DispatchTable& dispatchTable() {
         addInventoryHandlers(rows);
         addArrayHandlers(rows);
         addSettingsHandlers(rows);
+        addPatrolHandlers(rows);
         return std::deque<VendorHandler>(rows.begin(), rows.end());
     }()};
     return table;
