@@ -98,7 +98,7 @@ std::uint64_t patrolledSectors(const Disk& disk) { return disk.sectors; }
 bool advance(Controller& c, DiskPatrol& p, const Disk& disk, std::uint32_t now) {
     if (p.state != lib::PATROL_STATE_RUNNING) return false;
     const std::uint64_t done = patrolSectorsDone(p, disk, now);
-    meetErrors(p, disk, std::max(p.checkedTo, std::uint64_t{0}), done);
+    meetErrors(p, disk, p.checkedTo, done);
     p.checkedTo = std::max(p.checkedTo, done);
     if (done < patrolledSectors(disk)) return false;
     const std::uint64_t left = patrolledSectors(disk) - std::min(p.doneBefore, patrolledSectors(disk));
@@ -267,7 +267,8 @@ void fillPatrolProgress(const rec::ByteSpan& r, const Controller& c, std::uint32
 void fillBadSectorLog(const rec::ByteSpan& r, const Controller& c, const Disk& disk) {
     using E = lib::BslEntry;
     std::uint32_t filled = lib::kBslEntriesAt;
-    if (const DiskPatrol* p = findPatrol(c, disk.id)) {
+    const DiskPatrol* p = findPatrol(c, disk.id);
+    if (p != nullptr) {
         for (const BadSectorRun& run : p->badSectors) {
             if (filled + E::kSize > r.size()) break;
             const rec::ByteSpan e = r.sub(filled, E::kSize);
@@ -279,6 +280,7 @@ void fillBadSectorLog(const rec::ByteSpan& r, const Controller& c, const Disk& d
             e.put<E::LbaLow>(static_cast<std::uint32_t>(run.lba));
             filled += E::kSize;
         }
+        if (p->reportedLogBytes) filled = *p->reportedLogBytes;
     }
     r.put<lib::InfoReplyHeader::BytesFilled>(filled);
 }

@@ -22,7 +22,8 @@ struct FieldList<DiskPatrol> {
         field("resumeTime", &P::resumeTime), field("runningSince", &P::runningSince),
         field("doneBefore", &P::doneBefore), field("checkedTo", &P::checkedTo), field("rate", &P::rate),
         field("runLoops", &P::runLoops), field("errorCount", &P::errorCount),
-        field("badSectors", &P::badSectors), field("errorTable", &P::errorTable));
+        field("badSectors", &P::badSectors), field("errorTable", &P::errorTable),
+        field("reportedLogBytes", &P::reportedLogBytes));
 };
 
 template <>

@@ -4,6 +4,7 @@
 // scans fill with the sectors that failed.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -40,6 +41,9 @@ struct DiskPatrol {
     std::uint16_t errorCount = 0;            // bad sectors met, every pass counted
     std::vector<BadSectorRun> badSectors;    // the bad-sector log, oldest first
     std::vector<BadSectorRun> errorTable;    // the error table, oldest first
+    // A bytes-filled value for the bad-sector log reply to claim instead of
+    // the real one, for tests of a console that must not trust it.
+    std::optional<std::uint32_t> reportedLogBytes;
 };
 
 // How many runs the controller keeps in each list; later ones are dropped.
