@@ -235,7 +235,7 @@ TEST(StateJson, AControllerIsOneFlatObjectOfEverySlicesFields) {
     const std::vector<std::string> expected = {
         "arrays",    "biosVersion",  "cam",       "controllerId", "discoverPath",       "disks",
         "driverVersion", "eccMemory", "eventQuirks", "events", "firmwareVersion", "identifyReturnCode",
-        "memorySizeMb",  "pci",       "productId",  "quirks",   "schedules",  "settings",   "subProductId",
+        "memorySizeMb",  "patrols", "pci",       "productId",  "quirks",   "schedules",  "settings",   "subProductId",
         "subsystemId",   "targetId"};
     EXPECT_EQ(keys, expected);
     const auto back = j.get<sim::Controller>();
