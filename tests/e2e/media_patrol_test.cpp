@@ -121,3 +121,32 @@ TEST(MediaPatrol, DirectModeProgressAndErrorTable) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MediaPatrol, AMediaPatrolScheduleStartsAPatrolOnEveryWorkingDisk) {
+    sim::State state = sim::demoState();
+    state.clock = 1230000000;  // Tue Dec 23 2008
+    EXPECT_EQ(lastState(Mode::Library, state, "bgaschd add MP enable 0 30 ONCE 1/1/2009 NONE\nq\n", &state), "> > ");
+    state.clock = 1230768000 + 600;  // ten minutes after midnight, 1 January 2009
+    state.controllers.at(0).disks.at(5).failed = true;
+    EXPECT_EQ(lastState(Mode::Library, state, "patrol 7 dump\npatrol 5 dump\nq\n", &state),
+              "> Dumping Media Patrol Information of Disk 7\n"
+              "State: Running\n"
+              "Watermark: 22ee874e\n"  // sector 586057550 of 1953525168
+              "Run loop count: 0\n"
+              "Error Count: 0\n"
+              "Progress 29%\n"  // whole percent done, rounded down
+              "Start time Thu Jan 01 00:00:00 2009\n%\n"
+              "> Dumping Media Patrol Information of Disk 5\n"
+              "State:  \n"
+              "Watermark: 0\n"
+              "Run loop count: 0\n"
+              "Error Count: 0\n"
+              "Progress 0%\n"
+              "Start time and last resume time are not available.\n"
+              "> ");
+    EXPECT_EQ(state.controllers.at(0).patrols.size(), 7u);
+}
+
+}  // namespace
