@@ -210,6 +210,12 @@ void advancePatrols(State& state) {
             const Disk* disk = findDisk(c, p.disk);
             if (disk == nullptr) continue;
             advance(c, p, *disk, now);
+            // A disk pulled from its slot or failed ends its patrol where it was.
+            if (patrolling(p) && (!diskVisible(*disk) || disk->failed)) {
+                if (p.state == lib::PATROL_STATE_RUNNING) rebase(p, *disk, now);
+                p.state = lib::PATROL_STATE_ABORTED;
+                notePatrol(c, "aborted", disk->id, now, kSeverityWarning);
+            }
         }
     }
 }

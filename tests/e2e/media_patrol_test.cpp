@@ -45,6 +45,8 @@ const std::string kTable =
 std::string lastState(Mode mode, const sim::State& state, const std::string& lines, sim::State* after) {
     RunOptions options;
     options.state = state;
+    // What earlier runs queued is not this run's to show.
+    for (sim::Controller& c : options.state->controllers) c.events.clear();
     const e2e::RunResult run = e2e::runConsole((mode == Mode::Library ? "y" : "ny") + lines, options);
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     *after = e2e::stateAfter(run);

@@ -229,6 +229,19 @@ TEST_F(PatrolLibrary, ControlsThatDoNotFitTheStateAreRefused) {
     EXPECT_NE(hx_resumeHBAMediaPatrol(0, 0, 0, request(2).data()), 0u);
 }
 
+TEST_F(PatrolLibrary, APulledDiskEndsItsPatrolWhereItWas) {
+    EXPECT_EQ(run("patrol 2 start"), "");
+    moveClock(1000);
+    sim::Store::instance().modify([](sim::State& s) { s.controllers[0].disks[2].present = false; });
+    moveClock(1000);
+    const sim::DiskPatrol p = patrolOfDisk2();
+    EXPECT_EQ(p.state, lib::PATROL_STATE_ABORTED);
+    EXPECT_EQ(p.runLoops, 0);
+    EXPECT_EQ(p.doneBefore, kDisk2Sectors / 2);
+    EXPECT_EQ(run("patrol 2 start"), "");  // refused by the controller: the disk is not there
+    EXPECT_EQ(patrolOfDisk2().state, lib::PATROL_STATE_ABORTED);
+}
+
 TEST_F(PatrolLibrary, TimesNotAvailableUnsetAndOutOfRange) {
     struct Case {
         std::uint32_t start;
