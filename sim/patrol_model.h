@@ -30,7 +30,7 @@ void advancePatrols(State& state);
 // Every running patrol of the controller carries on at the new rate from now.
 void changePatrolRate(State& state, Controller& c, std::uint8_t rate);
 
-// Sectors verified and whole percent done of a patrol at time now.
+// Sectors a patrol has verified by time now.
 std::uint64_t patrolSectorsDone(const DiskPatrol& p, const Disk& disk, std::uint32_t now);
 
 // Replies. Each fills only as much as the span holds.
