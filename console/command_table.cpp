@@ -12,10 +12,12 @@
 #include "commands/debug_access.h"
 #include "commands/enclosures.h"
 #include "commands/error_simulation.h"
+#include "commands/extent_control.h"
 #include "commands/extents.h"
 #include "commands/hardware.h"
 #include "commands/ignored_events.h"
 #include "commands/inventory.h"
+#include "commands/media_patrol.h"
 #include "commands/schedules.h"
 #include "commands/settings.h"
 #include "console/help_texts.h"
@@ -48,10 +50,11 @@ const CommandEntry commandEntries[] = {
     {"bgaschd", bgaScheduleCommand, nullptr},
     {"dbg", debugCommand, dbgHelpText},
     {"es", errorSimulationCommand, esHelpText},
-    {"patrol", nullptr, patrolHelpText},
-    {"bsl", nullptr, bslHelpText},
-    {"blk", nullptr, blkHelpText},
-    {"wd", nullptr, wdHelpText},
+    {"patrol", patrolCommand, patrolHelpText},
+    {"bsl", badSectorLogCommand, bslHelpText},
+    {"et", errorTableCommand, nullptr},
+    {"blk", extentControlCommand, blkHelpText},
+    {"wd", wipeDiskCommand, wdHelpText},
     {"flash", nullptr, flashHelpText},
     {"ie", ignoredEventsCommand, ieHelpText},
     {"enc", enclosureCommand, encHelpText},

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "access/library_records.h"
+#include "sim/patrol_model.h"
 
 namespace sim {
 
@@ -281,7 +282,23 @@ Outcome takeMembers(Controller& c, const std::vector<MemberChoice>& members, std
     return Outcome::Ok;
 }
 
+// The spare a rebuild onto the disk takes when no extent is named: one
+// dedicated to the array, else a global one, at least `size` sectors; -1
+// when the disk has none.
+int spareFor(const Disk& d, int arrayId, std::uint64_t size) {
+    for (ExtentRole role : {ExtentRole::DedicatedSpare, ExtentRole::GlobalSpare}) {
+        for (const Extent& e : d.extents) {
+            if (e.role != role || e.size < size) continue;
+            if (role == ExtentRole::DedicatedSpare && e.arrayId != arrayId) continue;
+            return e.index;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
+
+void refreshMembers(Array& a) { refreshArrayState(a); }
 
 Array* arrayById(Controller& c, int id) {
     for (Array& a : c.arrays) {
@@ -319,6 +336,7 @@ void settleState(State& state) {
     }
     runDueSchedules(state);
     finishDueActivities(state);
+    advancePatrols(state);
 }
 
 void finishDueActivities(State& state) {
@@ -481,10 +499,15 @@ Outcome startRebuild(State& state, Controller& c, int arrayId,
         }
     }
     Activity act = newActivity(ActivityKind::Rebuild, currentTime(state));
+    std::vector<MemberChoice> chosen = targets;
+    for (MemberChoice& t : chosen) {
+        const Disk* d = diskById(c, t.disk);
+        if (t.extent < 0 && d != nullptr) t.extent = spareFor(*d, arrayId, memberSize(*a));
+    }
     const Outcome taken =
-        takeMembers(c, targets, memberSize(*a), ExtentRole::Assigned, arrayId, &act.targetDisks);
+        takeMembers(c, chosen, memberSize(*a), ExtentRole::Assigned, arrayId, &act.targetDisks);
     if (taken != Outcome::Ok) return taken;
-    for (const MemberChoice& t : targets) act.targetExtents.push_back(t.extent);
+    for (const MemberChoice& t : chosen) act.targetExtents.push_back(t.extent);
     return beginActivity(state, c, *a, act);
 }
 

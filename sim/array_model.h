@@ -75,6 +75,9 @@ std::uint32_t reportedArrayFlags(const Array& array);
 // The flags the library reports for an extent.
 std::uint32_t reportedExtentFlags(const Controller& c, const Disk& disk, const Extent& extent);
 
+// The array's status flags and lost members, from its members.
+void refreshMembers(Array& a);
+
 Array* arrayById(Controller& c, int id);
 Disk* diskById(Controller& c, int id);
 // A disk is gone (pulled or failed): every array that has it as a member

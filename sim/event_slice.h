@@ -48,6 +48,7 @@ constexpr std::uint32_t kEventActivityResumed = 0x2003;
 constexpr std::uint32_t kEventActivityFinished = 0x2004;
 constexpr std::uint32_t kEventActivityAborted = 0x2005;
 constexpr std::uint32_t kEventScheduleNotRun = 0x2006;
+constexpr std::uint32_t kEventPatrol = 0x2007;  // a disk's media patrol started, paused, resumed, aborted or done
 
 // Severity codes of an event.
 constexpr int kSeverityInformation = 1;

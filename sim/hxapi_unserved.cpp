@@ -24,60 +24,6 @@ uint32_t HXAPI_CALL hx_startRebuild(uint32_t, uint32_t, uint32_t, const void*) {
     return notServed(__func__);
 }
 
-// ---- Diagnostics ------------------------------------------------------------
-
-uint32_t HXAPI_CALL hx_startHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_pauseHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_resumeHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_stopHBAMediaPatrol(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_getHBAMediaPatrolProgress(uint32_t, uint32_t, uint32_t, void*, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_getHBABSL(uint32_t, uint32_t, uint32_t, uint16_t, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_getErrorTable(uint32_t, uint32_t, uint32_t, const void*, void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_removeHBADiskMDD(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_spareHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_freeHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_addHBAExtentToArray(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_splitHBAExtent(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_deleteHBAExtent(uint32_t, uint32_t, uint32_t, const void*) {
-    return notServed(__func__);
-}
-
 // ---- Firmware flash ---------------------------------------------------------
 
 uint32_t HXAPI_CALL hx_FlashUpload(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {

@@ -18,6 +18,7 @@
 #include "sim/hardware_slice.h"
 #include "sim/identity_slice.h"
 #include "sim/inventory_slice.h"
+#include "sim/patrol_slice.h"
 #include "sim/schedule_slice.h"
 #include "sim/settings_slice.h"
 
@@ -31,7 +32,7 @@ struct SliceComposition : Slices... {};
 // A controller: adding a family adds its slice to this list.
 struct Controller
     : SliceComposition<ControllerIdentitySlice, InventorySlice, ArraySlice, EventSlice,
-                       SettingsSlice, ScheduleSlice, HardwareSlice> {};
+                       SettingsSlice, ScheduleSlice, HardwareSlice, PatrolSlice> {};
 
 enum class PortKind {
     Talo,     // a Talo controller's driver

@@ -5,6 +5,7 @@
 #include "access/code_tables.h"
 #include "access/schedule_records.h"
 #include "sim/array_model.h"
+#include "sim/patrol_model.h"
 #include "sim/replies.h"
 
 namespace sim {
@@ -99,6 +100,12 @@ void runOccurrence(State& state, Controller& c, const Schedule& s) {
             break;
         }
         case ScheduleType::MediaPatrol:
+            // Every disk in its slot and working; one already patrolling
+            // carries on.
+            for (const Disk& d : c.disks) {
+                if (diskVisible(d) && !d.failed) controlPatrol(state, c, d.id, PatrolControl::Start);
+            }
+            break;
         case ScheduleType::Brc:
         case ScheduleType::Sc:
             // Kept and followed; no activity of these kinds runs here.

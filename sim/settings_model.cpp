@@ -6,6 +6,7 @@
 
 #include "access/code_tables.h"
 #include "access/settings_records.h"
+#include "sim/patrol_model.h"
 
 namespace sim {
 
@@ -106,6 +107,7 @@ SettingsOutcome applyControllerSettings(State& state, Controller& c, const rec::
         }
         act.rate = rate;
     }
+    changePatrolRate(state, c, g.patrolRate);
     c.settings = g;
     return SettingsOutcome::Ok;
 }

@@ -23,6 +23,7 @@ DispatchTable& dispatchTable() {
         addArrayHandlers(rows);
         addSettingsHandlers(rows);
         addDebugHandlers(rows);
+        addPatrolHandlers(rows);
         return std::deque<VendorHandler>(rows.begin(), rows.end());
     }()};
     return table;

@@ -85,6 +85,7 @@ void addInventoryHandlers(std::vector<VendorHandler>& table);
 void addArrayHandlers(std::vector<VendorHandler>& table);
 void addSettingsHandlers(std::vector<VendorHandler>& table);
 void addDebugHandlers(std::vector<VendorHandler>& table);
+void addPatrolHandlers(std::vector<VendorHandler>& table);
 
 // Adds a row to the dispatch table (used by tests for commands of their own).
 void registerVendorHandler(const VendorHandler& handler);

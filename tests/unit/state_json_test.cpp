@@ -236,7 +236,7 @@ TEST(StateJson, AControllerIsOneFlatObjectOfEverySlicesFields) {
         "arrays",        "battery",      "biosVersion", "buzzer",       "cam",
         "controllerId",  "discoverPath", "disks",       "driverVersion", "eccMemory",
         "enclosures",    "eventQuirks",  "events",      "firmwareVersion", "identifyReturnCode",
-        "locatedDisks",  "memorySizeMb", "pci",         "portInfo",     "productId",
+        "locatedDisks",  "memorySizeMb", "patrols",     "pci",         "portInfo",     "productId",
         "quirks",        "sataPorts",    "schedules",    "settings",    "subProductId", "subsystemId",
         "targetId"};
     EXPECT_EQ(keys, expected);
