@@ -5,9 +5,7 @@
 // to the library by a 32-bit address.
 
 #include <cstdint>
-#include <map>
-#include <mutex>
-
+#include "access/buffer_loan.h"
 #include "platform/record.h"
 
 namespace lib {
@@ -18,7 +16,7 @@ using rec::LeField;
 constexpr std::uint32_t SECTOR_SIZE = 512;
 
 // hx_sendBypassCommand: a vendor command block and its data. The address
-// field is 32 bits wide whatever the host; see BypassBufferLoan.
+// field is 32 bits wide whatever the host; see BufferLoan.
 struct BypassRequest {
     static constexpr std::size_t kSize = 232;
     REC_FIELDS(
@@ -42,83 +40,5 @@ static_assert(rec::checkLayout<SimulatedErrorEntry>());
 
 constexpr std::uint32_t SIMULATED_ERROR_LIST_SIZE = 512;
 constexpr std::uint32_t kSimulatedErrorEntries = SIMULATED_ERROR_LIST_SIZE / SimulatedErrorEntry::kSize;
-
-// ---- Buffers lent by address ---------------------------------------------------
-//
-// A BypassRequest names its data buffer by a 32-bit address. On the
-// product's 32-bit system that is the buffer's own address, which the
-// maker's library uses as it is. A wider host cannot put its addresses
-// there, so every buffer handed over is lent for the length of one call: the
-// loan registers it under a 32-bit number (its address where that fits,
-// otherwise a number of its own), and a library that serves the request
-// here finds the buffer by that number with findLentBuffer. A number no
-// loan holds is never taken for memory.
-
-struct LentBuffer {
-    void* data = nullptr;
-    std::uint32_t length = 0;
-};
-
-namespace detail {
-
-struct LoanTable {
-    std::mutex mutex;
-    std::map<std::uint32_t, LentBuffer> loans;
-    std::uint32_t next = 0x10000;
-};
-
-inline LoanTable& loanTable() {
-    static LoanTable table;
-    return table;
-}
-
-}  // namespace detail
-
-class BypassBufferLoan {
-public:
-    BypassBufferLoan(void* data, std::uint32_t length) {
-        if (data == nullptr) return;
-        detail::LoanTable& t = detail::loanTable();
-        std::lock_guard<std::mutex> lock(t.mutex);
-        const auto address = reinterpret_cast<std::uintptr_t>(data);
-        std::uint32_t number = 0;
-        if (address <= 0xFFFFFFFFu && t.loans.count(static_cast<std::uint32_t>(address)) == 0) {
-            number = static_cast<std::uint32_t>(address);
-        } else {
-            do {
-                t.next += 16;
-                if (t.next < 0x10000) t.next = 0x10000;
-            } while (t.loans.count(t.next) != 0);
-            number = t.next;
-        }
-        t.loans[number] = LentBuffer{data, length};
-        number_ = number;
-    }
-    ~BypassBufferLoan() {
-        if (number_ == 0) return;
-        detail::LoanTable& t = detail::loanTable();
-        std::lock_guard<std::mutex> lock(t.mutex);
-        t.loans.erase(number_);
-    }
-    BypassBufferLoan(const BypassBufferLoan&) = delete;
-    BypassBufferLoan& operator=(const BypassBufferLoan&) = delete;
-
-    // What goes into the request's address field; 0 for no buffer.
-    std::uint32_t address() const { return number_; }
-
-private:
-    std::uint32_t number_ = 0;
-};
-
-// The buffer lent under the number, if a loan holds it now.
-inline bool findLentBuffer(std::uint32_t address, LentBuffer* found) {
-    if (address == 0) return false;
-    detail::LoanTable& t = detail::loanTable();
-    std::lock_guard<std::mutex> lock(t.mutex);
-    const auto it = t.loans.find(address);
-    if (it == t.loans.end()) return false;
-    if (found != nullptr) *found = it->second;
-    return true;
-}
 
 }  // namespace lib

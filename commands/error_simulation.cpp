@@ -97,7 +97,7 @@ std::uint32_t sendThroughLibrary(const SimulatorBlock& block, void* data = nullp
     std::uint8_t request[R::kSize] = {};
     const rec::ByteSpan r(request, sizeof request);
     for (std::size_t i = 0; i < vendor::kBlockSize; ++i) request[R::Cdb::offset + i] = block.bytes[i];
-    lib::BypassBufferLoan loan(data, length);
+    lib::BufferLoan loan(data, length);
     r.put<R::DataLength>(data != nullptr ? length : 0);
     r.put<R::DataAddress>(loan.address());
     return hx_sendBypassCommand(CONTROLLER_ADDRESS, request);

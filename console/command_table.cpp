@@ -13,6 +13,7 @@
 #include "commands/enclosures.h"
 #include "commands/error_simulation.h"
 #include "commands/extent_control.h"
+#include "commands/firmware.h"
 #include "commands/extents.h"
 #include "commands/hardware.h"
 #include "commands/ignored_events.h"
@@ -55,7 +56,8 @@ const CommandEntry commandEntries[] = {
     {"et", errorTableCommand, nullptr},
     {"blk", extentControlCommand, blkHelpText},
     {"wd", wipeDiskCommand, wdHelpText},
-    {"flash", nullptr, flashHelpText},
+    {"flash", flashCommand, flashHelpText},
+    {"atapass", ataPassCommand, nullptr},
     {"ie", ignoredEventsCommand, ieHelpText},
     {"enc", enclosureCommand, encHelpText},
     {"bat", batteryCommand, nullptr},

@@ -2,7 +2,7 @@
 // through to the controller. The block is answered by the same rows that
 // answer it through the driver, so either way does the same. The data
 // buffer is the one the caller lent under the request's address (see
-// lib::BypassBufferLoan); an address no loan holds, or a length beyond the
+// lib::BufferLoan); an address no loan holds, or a length beyond the
 // loan, is refused without touching memory.
 
 #include <cstring>

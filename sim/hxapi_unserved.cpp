@@ -24,20 +24,4 @@ uint32_t HXAPI_CALL hx_startRebuild(uint32_t, uint32_t, uint32_t, const void*) {
     return notServed(__func__);
 }
 
-// ---- Firmware flash ---------------------------------------------------------
-
-uint32_t HXAPI_CALL hx_FlashUpload(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return notServed(__func__);
-}
-
-// ---- ATA pass-through -------------------------------------------------------
-
-uint32_t HXAPI_CALL hx_ATAPassThru(uint32_t, uint32_t, uint32_t, const void*, uint32_t) {
-    return notServed(__func__);
-}
-
-uint32_t HXAPI_CALL hx_ATAPassThruGetResult(uint32_t, uint32_t, uint32_t, void*, uint32_t) {
-    return notServed(__func__);
-}
-
 }  // extern "C"

@@ -15,6 +15,7 @@
 
 #include "sim/array_slice.h"
 #include "sim/event_slice.h"
+#include "sim/firmware_slice.h"
 #include "sim/hardware_slice.h"
 #include "sim/identity_slice.h"
 #include "sim/inventory_slice.h"
@@ -32,7 +33,7 @@ struct SliceComposition : Slices... {};
 // A controller: adding a family adds its slice to this list.
 struct Controller
     : SliceComposition<ControllerIdentitySlice, InventorySlice, ArraySlice, EventSlice,
-                       SettingsSlice, ScheduleSlice, HardwareSlice, PatrolSlice> {};
+                       SettingsSlice, ScheduleSlice, HardwareSlice, PatrolSlice, FirmwareSlice> {};
 
 enum class PortKind {
     Talo,     // a Talo controller's driver

@@ -205,6 +205,11 @@ SettingsOutcome applyCamSettingBlock(Controller& c, const rec::ByteView& b) {
     return c.cam.saved != c.cam.current ? SettingsOutcome::RestartNeeded : SettingsOutcome::Ok;
 }
 
-void restartController(Controller& c) { c.cam.current = c.cam.saved; }
+void restartController(Controller& c) {
+    c.cam.current = c.cam.saved;
+    // A firmware written to the flash runs from now on.
+    if (c.pendingFirmwareVersion) c.firmwareVersion = *c.pendingFirmwareVersion;
+    c.pendingFirmwareVersion.reset();
+}
 
 }  // namespace sim

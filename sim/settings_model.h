@@ -34,7 +34,7 @@ void fillCamSettingBlock(const rec::ByteSpan& block, std::uint32_t bits);
 SettingsOutcome applyCamSettingBlock(Controller& c, const rec::ByteView& block);
 
 // The controller's firmware starts again: the saved CAM settings become
-// the current ones.
+// the current ones, and a firmware written to the flash the running one.
 void restartController(Controller& c);
 
 }  // namespace sim

@@ -84,7 +84,9 @@ TEST(CommandTable, RowsWithoutAHandlerAreUnknownCommands) {
         EXPECT_EQ(dispatchLine(&none, buffer.data(), 0), 1);
         EXPECT_EQ(capture.take(), std::string("Invalid command - ") + row.name + "\n");
     }
-    EXPECT_GT(withoutHandler, 0);
+    // Every command of the console is built now; a row added for its help
+    // text alone would be checked above.
+    EXPECT_EQ(withoutHandler, 0);
 }
 
 // ---- Handlers that throw -------------------------------------------------------------

@@ -330,13 +330,13 @@ TEST_F(Debug, TheLibraryTakesOnlyBuffersLentToIt) {
     std::memset(list, 0xEE, sizeof list);
     r.put<lib::BypassRequest::DataLength>(512);
     {
-        lib::BypassBufferLoan loan(list, 256);  // shorter than the request says
+        lib::BufferLoan loan(list, 256);  // shorter than the request says
         r.put<lib::BypassRequest::DataAddress>(loan.address());
         EXPECT_EQ(hx_sendBypassCommand(0, 0, 0, request), sim::kHxStatusInvalidArgument);
     }
     std::uint32_t gone = 0;
     {
-        lib::BypassBufferLoan loan(list, sizeof list);
+        lib::BufferLoan loan(list, sizeof list);
         gone = loan.address();
     }
     r.put<lib::BypassRequest::DataAddress>(gone);
@@ -345,7 +345,7 @@ TEST_F(Debug, TheLibraryTakesOnlyBuffersLentToIt) {
     EXPECT_EQ(hx_sendBypassCommand(0, 0, 0, request), sim::kHxStatusInvalidArgument);
     EXPECT_EQ(list[0], 0xEE);
     {
-        lib::BypassBufferLoan loan(list, sizeof list);
+        lib::BufferLoan loan(list, sizeof list);
         r.put<lib::BypassRequest::DataAddress>(loan.address());
         EXPECT_EQ(hx_sendBypassCommand(0, 0, 0, request), 0u);
     }

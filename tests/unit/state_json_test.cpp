@@ -235,7 +235,7 @@ TEST(StateJson, AControllerIsOneFlatObjectOfEverySlicesFields) {
     const std::vector<std::string> expected = {
         "arrays",        "battery",      "biosVersion", "buzzer",       "cam",
         "controllerId",  "discoverPath", "disks",       "driverVersion", "eccMemory",
-        "enclosures",    "eventQuirks",  "events",      "firmwareVersion", "identifyReturnCode",
+        "enclosures",    "eventQuirks",  "events",      "firmwareVersion", "flashImages", "identifyReturnCode",
         "locatedDisks",  "memorySizeMb", "patrols",     "pci",         "portInfo",     "productId",
         "quirks",        "sataPorts",    "schedules",    "settings",    "subProductId", "subsystemId",
         "targetId"};
