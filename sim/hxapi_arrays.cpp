@@ -15,34 +15,9 @@ using namespace sim;
 
 namespace {
 
-std::uint32_t statusOf(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Ok: return 0;
-        case Outcome::NoSuchArray: return kHxStatusNoSuchArray;
-        case Outcome::NoSuchDisk: return kHxStatusNoSuchDisk;
-        case Outcome::BadRequest: return kHxStatusInvalidArgument;
-        case Outcome::NoSpace: return kHxStatusNoSpace;
-        case Outcome::Busy: return kHxStatusBusy;
-        case Outcome::NothingRunning: return kHxStatusNothingRunning;
-    }
-    return kHxStatusInvalidArgument;
-}
-
-// Runs a change on controller w1, after noting the record it was handed.
-std::uint32_t change(const char* operation, std::uint32_t w1, const void* record, std::size_t size,
-                     const std::function<Outcome(State&, Controller&, const rec::ByteView&)>& f) {
-    recordLibraryCall(operation, record, size);
-    if (!libraryInitialized()) return kHxStatusNotInitialized;
-    if (record == nullptr) return kHxStatusInvalidArgument;
-    const rec::ByteView view(record, size);
-    return changeLibraryController(w1, [&](State& state, Controller& c) {
-        return statusOf(f(state, c, view));
-    });
-}
-
 std::uint32_t control(const char* operation, std::uint32_t w1, const void* ref, std::size_t size,
                       Control action, ActivityKind kind) {
-    return change(operation, w1, ref, size, [&](State& s, Controller& c, const rec::ByteView& v) {
+    return changeWithRecord(operation, w1, ref, size, [&](State& s, Controller& c, const rec::ByteView& v) {
         return controlActivity(s, c, static_cast<int>(v.get<lib::ActivityRef::ArrayId>()), action,
                                &kind);
     });
@@ -78,7 +53,7 @@ std::uint32_t progress(const char* operation, std::uint32_t w1, void* req, void*
 
 extern "C" uint32_t HXAPI_CALL hx_addHBAArray(uint32_t w1, uint32_t, uint32_t, const void* req) {
     using R = lib::ArrayCreateRequest;
-    return change("hx_addHBAArray", w1, req, R::kSize,
+    return changeWithRecord("hx_addHBAArray", w1, req, R::kSize,
                   [](State& s, Controller& c, const rec::ByteView& v) {
                       NewArray request;
                       request.level = static_cast<std::uint8_t>(v.get<R::RaidLevel>());
@@ -112,7 +87,7 @@ extern "C" uint32_t HXAPI_CALL hx_addHBAArray(uint32_t w1, uint32_t, uint32_t, c
 extern "C" uint32_t HXAPI_CALL hx_delDiskArray(uint32_t w1, uint32_t, uint32_t, const void* ids,
                                                uint32_t size) {
     using L = lib::ArrayIdList;
-    return change("hx_delDiskArray", w1, ids, size, [](State& s, Controller& c, const rec::ByteView& v) {
+    return changeWithRecord("hx_delDiskArray", w1, ids, size, [](State& s, Controller& c, const rec::ByteView& v) {
         const std::uint32_t count = v.get<L::Count>();
         if (count == 0) return Outcome::BadRequest;
         Outcome outcome = Outcome::Ok;
@@ -131,7 +106,7 @@ extern "C" uint32_t HXAPI_CALL hx_delDiskArray(uint32_t w1, uint32_t, uint32_t, 
 extern "C" uint32_t HXAPI_CALL hx_deleteBackUp(uint32_t w1, uint32_t, uint32_t, uint16_t arrayId) {
     std::uint8_t bytes[2];
     rec::storeLe16(bytes, arrayId);
-    return change("hx_deleteBackUp", w1, bytes, sizeof bytes,
+    return changeWithRecord("hx_deleteBackUp", w1, bytes, sizeof bytes,
                   [&](State& s, Controller& c, const rec::ByteView&) {
                       return deleteBackup(s, c, arrayId);
                   });
@@ -140,7 +115,7 @@ extern "C" uint32_t HXAPI_CALL hx_deleteBackUp(uint32_t w1, uint32_t, uint32_t, 
 extern "C" uint32_t HXAPI_CALL hx_startHBARebuildExtent(uint32_t w1, uint32_t, uint32_t,
                                                         uint8_t count, const void* targets) {
     using T = lib::RebuildTarget;
-    return change("hx_startHBARebuildExtent", w1, targets, count * T::kSize,
+    return changeWithRecord("hx_startHBARebuildExtent", w1, targets, count * T::kSize,
                   [&](State& s, Controller& c, const rec::ByteView& v) {
                       if (count == 0) return Outcome::BadRequest;
                       const auto arrayId = v.get<T::ArrayId>();
@@ -160,7 +135,7 @@ extern "C" uint32_t HXAPI_CALL hx_startHBARebuildExtent(uint32_t w1, uint32_t, u
 extern "C" uint32_t HXAPI_CALL hx_startHBABackup(uint32_t w1, uint32_t, uint32_t,
                                                  const void* targets) {
     using T = lib::BackupTarget;
-    return change("hx_startHBABackup", w1, targets, (lib::kMaxBackupTargets + 1) * T::kSize,
+    return changeWithRecord("hx_startHBABackup", w1, targets, (lib::kMaxBackupTargets + 1) * T::kSize,
                   [](State& s, Controller& c, const rec::ByteView& v) {
                       const auto arrayId = v.get<T::ArrayId>();
                       std::vector<int> disks;
@@ -177,7 +152,7 @@ extern "C" uint32_t HXAPI_CALL hx_startHBABackup(uint32_t w1, uint32_t, uint32_t
 extern "C" uint32_t HXAPI_CALL hx_startLogDrvInit(uint32_t w1, uint32_t, uint32_t, const void* req,
                                                   uint32_t size) {
     using R = lib::LogDrvInitRequest;
-    return change("hx_startLogDrvInit", w1, req, std::min<std::size_t>(size, R::kSize),
+    return changeWithRecord("hx_startLogDrvInit", w1, req, std::min<std::size_t>(size, R::kSize),
                   [](State& s, Controller& c, const rec::ByteView& v) {
                       return startInit(s, c, static_cast<int>(v.get<R::ArrayId>()), v.get<R::Kind>());
                   });
@@ -186,7 +161,7 @@ extern "C" uint32_t HXAPI_CALL hx_startLogDrvInit(uint32_t w1, uint32_t, uint32_
 extern "C" uint32_t HXAPI_CALL hx_startRedundancyCheck(uint32_t w1, uint32_t, uint32_t,
                                                        const void* req) {
     using R = lib::RedundancyCheckRequest;
-    return change("hx_startRedundancyCheck", w1, req, R::kSize,
+    return changeWithRecord("hx_startRedundancyCheck", w1, req, R::kSize,
                   [](State& s, Controller& c, const rec::ByteView& v) {
                       if (v.get<R::Kind>() > 1) return Outcome::BadRequest;
                       return startSync(s, c, static_cast<int>(v.get<R::ArrayId>()), v.get<R::Kind>() == 1);
@@ -196,7 +171,7 @@ extern "C" uint32_t HXAPI_CALL hx_startRedundancyCheck(uint32_t w1, uint32_t, ui
 extern "C" uint32_t HXAPI_CALL hx_migrateHBAArray(uint32_t w1, uint32_t, uint32_t, const void* req) {
     using R = lib::MigrationRequest;
     using M = lib::MigrationMember;
-    return change("hx_migrateHBAArray", w1, req, R::kSize,
+    return changeWithRecord("hx_migrateHBAArray", w1, req, R::kSize,
                   [](State& s, Controller& c, const rec::ByteView& v) {
                       MigrationPlan request;
                       request.level = static_cast<std::uint8_t>(v.get<R::RaidLevel>());

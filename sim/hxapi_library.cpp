@@ -9,6 +9,7 @@
 
 #include "access/library_records.h"
 #include "platform/record.h"
+#include "sim/array_model.h"
 #include "sim/call_log.h"
 #include "sim/store.h"
 
@@ -49,6 +50,28 @@ std::optional<std::size_t> libraryControllerSlot(const State& state, std::uint32
         ++index;
     }
     return std::nullopt;
+}
+
+std::uint32_t statusOf(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Ok: return 0;
+        case Outcome::NoSuchArray: return kHxStatusNoSuchArray;
+        case Outcome::NoSuchDisk: return kHxStatusNoSuchDisk;
+        case Outcome::BadRequest: return kHxStatusInvalidArgument;
+        case Outcome::NoSpace: return kHxStatusNoSpace;
+        case Outcome::Busy: return kHxStatusBusy;
+        case Outcome::NothingRunning: return kHxStatusNothingRunning;
+    }
+    return kHxStatusInvalidArgument;
+}
+
+std::uint32_t changeWithRecord(const char* operation, std::uint32_t w1, const void* record, std::size_t size,
+                               const std::function<Outcome(State&, Controller&, const rec::ByteView&)>& f) {
+    recordLibraryCall(operation, record, record != nullptr ? size : 0);
+    if (!libraryInitialized()) return kHxStatusNotInitialized;
+    if (record == nullptr) return kHxStatusInvalidArgument;
+    const rec::ByteView view(record, size);
+    return changeLibraryController(w1, [&](State& state, Controller& c) { return statusOf(f(state, c, view)); });
 }
 
 std::uint32_t changeLibraryController(std::uint32_t w1,

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "access/hxapi.h"
+#include "platform/record.h"
 #include "sim/model.h"
 
 namespace sim {
@@ -48,6 +49,16 @@ std::optional<std::size_t> libraryControllerSlot(const State& state, std::uint32
 // controller exists; otherwise returns the status that says why not. f
 // returns the operation's status. What a change does is kept; a read sees
 // the state as it is and cannot change it.
+// The library's status for the model's verdict on a request.
+enum class Outcome;
+std::uint32_t statusOf(Outcome outcome);
+
+// Runs a change of the model on controller w1 with the record the caller
+// handed over (size bytes), after noting the record; the model's verdict
+// becomes the status.
+std::uint32_t changeWithRecord(const char* operation, std::uint32_t w1, const void* record, std::size_t size,
+                               const std::function<Outcome(State&, Controller&, const rec::ByteView&)>& f);
+
 std::uint32_t changeLibraryController(std::uint32_t w1,
                                       const std::function<std::uint32_t(State&, Controller&)>& f);
 std::uint32_t readLibraryController(

@@ -16,33 +16,9 @@ using namespace sim;
 
 namespace {
 
-std::uint32_t statusOf(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Ok: return 0;
-        case Outcome::NoSuchArray: return kHxStatusNoSuchArray;
-        case Outcome::NoSuchDisk: return kHxStatusNoSuchDisk;
-        case Outcome::BadRequest: return kHxStatusInvalidArgument;
-        case Outcome::NoSpace: return kHxStatusNoSpace;
-        case Outcome::Busy: return kHxStatusBusy;
-        case Outcome::NothingRunning: return kHxStatusNothingRunning;
-    }
-    return kHxStatusInvalidArgument;
-}
-
-// Runs a change on controller w1 with the record it was handed, after
-// noting the record.
-std::uint32_t change(const char* operation, std::uint32_t w1, const void* record, std::size_t size,
-                     const std::function<Outcome(State&, Controller&, const rec::ByteView&)>& f) {
-    recordLibraryCall(operation, record, record != nullptr ? size : 0);
-    if (!libraryInitialized()) return kHxStatusNotInitialized;
-    if (record == nullptr) return kHxStatusInvalidArgument;
-    const rec::ByteView view(record, size);
-    return changeLibraryController(w1, [&](State& state, Controller& c) { return statusOf(f(state, c, view)); });
-}
-
 // A patrol control on the disk that the InfoRequest names.
 std::uint32_t controlPatrolOf(const char* operation, std::uint32_t w1, const void* req, PatrolControl action) {
-    return change(operation, w1, req, lib::InfoRequest::kSize,
+    return changeWithRecord(operation, w1, req, lib::InfoRequest::kSize,
                   [&](State& s, Controller& c, const rec::ByteView& v) {
                       if (v.get<lib::InfoRequest::Count>() != 1) return Outcome::BadRequest;
                       const std::uint32_t disk = v.get<lib::InfoRequest::FirstId>();
@@ -140,7 +116,7 @@ uint32_t HXAPI_CALL hx_getErrorTable(uint32_t w1, uint32_t, uint32_t, const void
 }
 
 uint32_t HXAPI_CALL hx_removeHBADiskMDD(uint32_t w1, uint32_t, uint32_t, const void* req) {
-    return change("hx_removeHBADiskMDD", w1, req, lib::InfoRequest::kSize,
+    return changeWithRecord("hx_removeHBADiskMDD", w1, req, lib::InfoRequest::kSize,
                   [&](State& s, Controller& c, const rec::ByteView& v) {
                       if (v.get<lib::InfoRequest::Count>() != 1) return Outcome::BadRequest;
                       const std::uint32_t disk = v.get<lib::InfoRequest::FirstId>();
@@ -150,7 +126,7 @@ uint32_t HXAPI_CALL hx_removeHBADiskMDD(uint32_t w1, uint32_t, uint32_t, const v
 }
 
 uint32_t HXAPI_CALL hx_spareHBAExtent(uint32_t w1, uint32_t, uint32_t, const void* assignment) {
-    return change("hx_spareHBAExtent", w1, assignment, lib::ExtentAssignment::kSize,
+    return changeWithRecord("hx_spareHBAExtent", w1, assignment, lib::ExtentAssignment::kSize,
                   [&](State& s, Controller& c, const rec::ByteView& v) {
                       const ExtentTarget t = assignmentTarget(v);
                       if (t.array < 0) return Outcome::NoSuchArray;
@@ -159,7 +135,7 @@ uint32_t HXAPI_CALL hx_spareHBAExtent(uint32_t w1, uint32_t, uint32_t, const voi
 }
 
 uint32_t HXAPI_CALL hx_freeHBAExtent(uint32_t w1, uint32_t, uint32_t, const void* ref) {
-    return change("hx_freeHBAExtent", w1, ref, lib::ExtentRef::kSize,
+    return changeWithRecord("hx_freeHBAExtent", w1, ref, lib::ExtentRef::kSize,
                   [&](State& s, Controller& c, const rec::ByteView& v) {
                       const ExtentTarget t = refTarget(v);
                       return freeExtent(s, c, t.disk, t.extent);
@@ -167,7 +143,7 @@ uint32_t HXAPI_CALL hx_freeHBAExtent(uint32_t w1, uint32_t, uint32_t, const void
 }
 
 uint32_t HXAPI_CALL hx_addHBAExtentToArray(uint32_t w1, uint32_t, uint32_t, const void* assignment) {
-    return change("hx_addHBAExtentToArray", w1, assignment, lib::ExtentAssignment::kSize,
+    return changeWithRecord("hx_addHBAExtentToArray", w1, assignment, lib::ExtentAssignment::kSize,
                   [&](State& s, Controller& c, const rec::ByteView& v) {
                       const ExtentTarget t = assignmentTarget(v);
                       if (t.array < 0 || t.array == 255) return Outcome::NoSuchArray;
@@ -191,7 +167,7 @@ uint32_t HXAPI_CALL hx_splitHBAExtent(uint32_t w1, uint32_t, uint32_t, const voi
 }
 
 uint32_t HXAPI_CALL hx_deleteHBAExtent(uint32_t w1, uint32_t, uint32_t, const void* ref) {
-    return change("hx_deleteHBAExtent", w1, ref, lib::ExtentRef::kSize,
+    return changeWithRecord("hx_deleteHBAExtent", w1, ref, lib::ExtentRef::kSize,
                   [&](State& s, Controller& c, const rec::ByteView& v) {
                       const ExtentTarget t = refTarget(v);
                       return deleteExtent(s, c, t.disk, t.extent);
