@@ -16,6 +16,7 @@
 #include "access/driver_device.h"
 #include "access/hxapi.h"
 #include "console/context.h"
+#include "console/device_choice.h"
 #include "console/keys.h"
 #include "console/shell.h"
 #include "console/words.h"
@@ -48,6 +49,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The in-memory demo state, never a file of the environment's.
     unsetenv("TALO_SIM");
     if (std::freopen("/dev/null", "r", stdin) == nullptr) std::abort();
+    installChosenDevices();
     platform::setConsoleCapture(&printed);
     return 0;
 }
