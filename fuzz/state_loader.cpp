@@ -1,6 +1,7 @@
 // The simulator's state loader fed arbitrary text: a document that is not
-// JSON, or not a state, is refused with a parse error or BadValue; anything
-// else that escapes is a fault. A state that was read must write out and read
+// JSON is refused by the parser (a syntax error, or a number beyond what a
+// double holds), and one that is not a state by the reader with BadValue;
+// anything else that escapes is a fault. A state that was read must write out and read
 // back as the same document.
 
 #include <cstddef>
@@ -18,11 +19,15 @@ FUZZ_NO_INITIALIZE
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
+    nlohmann::json document;
+    try {
+        document = nlohmann::json::parse(text);
+    } catch (const nlohmann::json::exception&) {
+        return 0;
+    }
     sim::State state;
     try {
-        state = nlohmann::json::parse(text).get<sim::State>();
-    } catch (const nlohmann::json::parse_error&) {
-        return 0;
+        state = document.get<sim::State>();
     } catch (const sim::fields::BadValue&) {
         return 0;
     }
