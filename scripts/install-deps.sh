@@ -2,6 +2,7 @@
 # Installs the Debian packages the build needs, when missing.
 #   install-deps.sh          what the native build and its tests need
 #   install-deps.sh windows  also the Windows cross compilers and Wine
+#   install-deps.sh fuzz     also clang and its libFuzzer and sanitizer runtimes
 set -euo pipefail
 
 sudo=""
@@ -21,6 +22,10 @@ install() { # packages...
 
 install cmake make g++ nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev xxd bc \
         pkg-config libsystemd-dev dbus-daemon
+
+if [ "${1:-}" = fuzz ]; then
+  install clang-14 libclang-rt-14-dev
+fi
 
 if [ "${1:-}" = windows ]; then
   install g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64

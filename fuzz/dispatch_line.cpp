@@ -1,0 +1,98 @@
+// The whole console against the simulated controller: the input's first
+// byte picks the mode (odd: direct mode on controller 0, even: through the
+// library), the rest is up to eight command lines run one after the other
+// from the demo state. Standard input is empty, so a question ends as at the
+// end of input. Commands that wait or read files (delay, script, flash) are
+// left out, as are the ones that leave the console.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "access/driver_device.h"
+#include "access/hxapi.h"
+#include "console/context.h"
+#include "console/device_choice.h"
+#include "console/keys.h"
+#include "console/shell.h"
+#include "console/words.h"
+#include "fuzz/harness.h"
+#include "platform/console.h"
+#include "sim/call_log.h"
+#include "sim/model.h"
+#include "sim/store.h"
+
+namespace {
+
+std::string printed;
+
+bool leftOut(const char* line) {
+    char copy[kLineBufferSize];
+    std::strcpy(copy, line);
+    std::int32_t count = 0;
+    char* words[MAX_WORDS];
+    splitWords(copy, &count, words);
+    if (count == 0) return false;
+    const CommandEntry* entry = findCommand(words[0]);
+    if (entry == nullptr) return false;
+    const std::string_view name(entry->name);
+    return name == "delay" || name == "script" || name == "flash" || entry->handler == quitCommand;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The in-memory demo state, never a file of the environment's.
+    unsetenv("TALO_SIM");
+    if (std::freopen("/dev/null", "r", stdin) == nullptr) std::abort();
+    installChosenDevices();
+    platform::setConsoleCapture(&printed);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const bool direct = (data[0] & 1) != 0;
+    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+
+    sim::Store::instance().modify([](sim::State& s) { s = sim::demoState(); });
+    std::uint8_t init[256] = {};
+    if (hx_initialize(init) != 0 || hx_discover(0) != 0) std::abort();
+    controllerContext.selectController(0);
+    // The current controller belongs to the console, which may switch it
+    // (adapter); whatever is current at the end is closed here.
+    ControllerDevice* current = nullptr;
+    if (direct) {
+        current = findController(0, nullptr);
+        fuzzCheck(current != nullptr, "direct mode did not open");
+    }
+    sim::clearCallLog();
+
+    std::size_t start = 0;
+    for (int lines = 0; lines < 8 && start <= text.size(); ++lines) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view one = text.substr(start, end - start);
+        start = end + 1;
+        if (one.size() >= kLineBufferSize) continue;
+        if (one.find('\0') != std::string_view::npos) continue;
+        char line[kLineBufferSize];
+        std::memcpy(line, one.data(), one.size());
+        line[one.size()] = '\0';
+        if (leftOut(line)) continue;
+        printed.clear();
+        try {
+            if (dispatchLine(&current, line, lines & 1) == 0) break;
+        } catch (const EndOfInput&) {
+            break;
+        }
+        fuzzCheck(direct == (current != nullptr), "the mode changed");
+    }
+    delete current;
+    hx_finalize();
+    return 0;
+}
