@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
 
 #include <nlohmann/json.hpp>
 
@@ -11,6 +12,10 @@
 namespace sim {
 
 namespace {
+
+// Far beyond any real state's size (which the lists' bounds keep to a few
+// megabytes), and small enough to read and parse without trouble.
+constexpr std::size_t kMaxStateBytes = 64u << 20;
 
 [[noreturn]] void unusableState(const std::string& path, const std::string& why) {
     // What the console printed so far is kept; then the reason, last.
@@ -47,6 +52,12 @@ bool Store::refresh(bool mayCreate) {
             return true;
     }
     ++fileReads_;
+    if (text.size() > kMaxStateBytes) {
+        file_.forget();
+        unusableState(path_, "the file holds " + std::to_string(text.size()) +
+                                 " bytes, more than the " + std::to_string(kMaxStateBytes) +
+                                 " a state may take");
+    }
     try {
         State state = nlohmann::json::parse(text).get<State>();
         memory_ = std::move(state);
