@@ -58,14 +58,17 @@ bool Store::refresh(bool mayCreate) {
                                  " bytes, more than the " + std::to_string(kMaxStateBytes) +
                                  " a state may take");
     }
+    std::string why;
     try {
         State state = nlohmann::json::parse(text).get<State>();
         memory_ = std::move(state);
+        return true;
     } catch (const std::exception& e) {
-        file_.forget();
-        unusableState(path_, e.what());
+        why = e.what();
     }
-    return true;
+    // Ended outside the handler, so that the exception is freed first.
+    file_.forget();
+    unusableState(path_, why);
 }
 
 void Store::save() {
