@@ -117,7 +117,12 @@ std::int32_t runShell(ControllerDevice** currentController) {
         try {
             consolePrint("> ");
             bool tooLong = false;
-            if (!platform::readLine(input, kMaxLineLength, tooLong)) return 0;
+            if (!platform::readLine(input, kMaxLineLength, tooLong)) {
+                // Input ended at the prompt: the line is ended, so whatever
+                // prints next (a shell's prompt) starts a line of its own.
+                consolePrint("\n");
+                return 0;
+            }
             if (tooLong) {
                 printLineTooLong();
                 continue;

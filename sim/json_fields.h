@@ -87,6 +87,10 @@ bool validUtf8(const std::string& bytes);
 std::int64_t readSigned(const json& j, std::int64_t low, std::int64_t high, const Where& where);
 std::uint64_t readUnsigned(const json& j, std::uint64_t high, const Where& where);
 
+// The longest list a state may hold: far beyond any real controller's, and
+// short enough that reading one cannot exhaust the memory.
+constexpr std::size_t kMaxListLength = 65536;
+
 template <class T>
 struct Codec;
 
@@ -167,6 +171,10 @@ struct Codec<std::vector<T>> {
     }
     static void read(const json& j, std::vector<T>& values, const Where& where) {
         if (!j.is_array()) refuse(where, "expected a list");
+        if (j.size() > kMaxListLength) {
+            refuse(where, "a list of " + std::to_string(j.size()) + " values, more than the " +
+                              std::to_string(kMaxListLength) + " taken");
+        }
         values.clear();
         values.resize(j.size());
         for (std::size_t i = 0; i < j.size(); ++i) readValue(j[i], values[i], where.element(i));

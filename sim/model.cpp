@@ -76,9 +76,100 @@ namespace sim {
 
 using nlohmann::json;
 
+namespace {
+
+using fields::refuse;
+using fields::Where;
+
+// Bounds of what a real controller has: the simulation takes ids and list
+// lengths as given, so a state beyond them is refused rather than misread.
+constexpr std::size_t kMaxControllers = 64;
+constexpr std::size_t kMaxPorts = 256;
+constexpr std::size_t kMaxOsDisks = 64;
+constexpr int kMaxId = 254;  // disk and array ids; 255 stands for none
+
+void checkCount(std::size_t count, std::size_t most, const Where& where) {
+    if (count > most) {
+        refuse(where, std::to_string(count) + " entries, more than the " + std::to_string(most) +
+                          " a state may hold");
+    }
+}
+
+void checkId(int id, const Where& where) {
+    if (id < 0 || id > kMaxId) {
+        refuse(where, "id " + std::to_string(id) + " out of range (0 to " +
+                          std::to_string(kMaxId) + ")");
+    }
+}
+
+const Disk* diskWithId(const Controller& c, int id) {
+    for (const Disk& d : c.disks) {
+        if (d.id == id) return &d;
+    }
+    return nullptr;
+}
+
+void checkController(const Controller& c, const Where& where) {
+    const Where disks = where.member("disks");
+    checkCount(c.disks.size(), kMaxId + 1, disks);
+    for (std::size_t i = 0; i < c.disks.size(); ++i) {
+        const Disk& d = c.disks[i];
+        const Where disk = disks.element(i);
+        checkId(d.id, disk.member("id"));
+        if (diskWithId(c, d.id) != &d) {
+            refuse(disk.member("id"), "disk id " + std::to_string(d.id) + " given twice");
+        }
+        const Where extents = disk.member("extents");
+        for (std::size_t e = 0; e < d.extents.size(); ++e) {
+            const int owner = d.extents[e].arrayId;
+            if (owner != kMissingMember) checkId(owner, extents.element(e).member("arrayId"));
+        }
+    }
+    const Where arrays = where.member("arrays");
+    checkCount(c.arrays.size(), kMaxId + 1, arrays);
+    for (std::size_t i = 0; i < c.arrays.size(); ++i) {
+        const Array& a = c.arrays[i];
+        const Where array = arrays.element(i);
+        checkId(a.id, array.member("id"));
+        for (std::size_t k = 0; k < i; ++k) {
+            if (c.arrays[k].id == a.id) {
+                refuse(array.member("id"), "array id " + std::to_string(a.id) + " given twice");
+            }
+        }
+        const Where members = array.member("members");
+        checkCount(a.members.size(), kMaxId + 1, members);
+        for (std::size_t m = 0; m < a.members.size(); ++m) {
+            const int member = a.members[m];
+            if (member != kMissingMember && diskWithId(c, member) == nullptr) {
+                refuse(members.element(m),
+                       "no disk " + std::to_string(member) + " on this controller");
+            }
+        }
+    }
+    checkCount(c.events.size(), kMaxEvents, where.member("events"));
+}
+
+// Refuses, naming the place, a state whose counts, ids or references no
+// controller could have. (A Talo port naming no controller is allowed: it
+// stands for an empty port.)
+void checkState(const State& s) {
+    const Where top{};
+    const Where ports = top.member("ports");
+    checkCount(s.ports.size(), kMaxPorts, ports);
+    const Where controllers = top.member("controllers");
+    checkCount(s.controllers.size(), kMaxControllers, controllers);
+    for (std::size_t i = 0; i < s.controllers.size(); ++i) {
+        checkController(s.controllers[i], controllers.element(i));
+    }
+    checkCount(s.osDisks.size(), kMaxOsDisks, top.member("osDisks"));
+}
+
+}  // namespace
+
 void to_json(json& j, const State& s) { fields::writeValue(j, s); }
 void from_json(const json& j, State& s) {
     fields::readValue(j, s, fields::Where{});
+    checkState(s);
     // A state that names neither ports nor controllers (a file holding only
     // failures or a clock, say) stands on the demo's; one that gives either,
     // even as an empty list, keeps exactly what it gives.

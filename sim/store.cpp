@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
 
 #include <nlohmann/json.hpp>
 
@@ -11,6 +12,10 @@
 namespace sim {
 
 namespace {
+
+// Far beyond any real state's size (which the lists' bounds keep to a few
+// megabytes), and small enough to read and parse without trouble.
+constexpr std::size_t kMaxStateBytes = 64u << 20;
 
 [[noreturn]] void unusableState(const std::string& path, const std::string& why) {
     // What the console printed so far is kept; then the reason, last.
@@ -47,14 +52,23 @@ bool Store::refresh(bool mayCreate) {
             return true;
     }
     ++fileReads_;
+    if (text.size() > kMaxStateBytes) {
+        file_.forget();
+        unusableState(path_, "the file holds " + std::to_string(text.size()) +
+                                 " bytes, more than the " + std::to_string(kMaxStateBytes) +
+                                 " a state may take");
+    }
+    std::string why;
     try {
         State state = nlohmann::json::parse(text).get<State>();
         memory_ = std::move(state);
+        return true;
     } catch (const std::exception& e) {
-        file_.forget();
-        unusableState(path_, e.what());
+        why = e.what();
     }
-    return true;
+    // Ended outside the handler, so that the exception is freed first.
+    file_.forget();
+    unusableState(path_, why);
 }
 
 void Store::save() {

@@ -352,7 +352,7 @@ TEST(Activities, MigrationPromptsReadStandardInputAlsoFromAScript) {
     const auto ended = runConsole("ybga 0 START MIGRATION RAID50 \"3 4 5\"\n", options);
     EXPECT_EQ(ended.exitCode, 0);
     EXPECT_EQ(ended.output,
-              kLibraryStart + "> Please enter the subArray Count: Invalid number '' entered.\n> ");
+              kLibraryStart + "> Please enter the subArray Count: Invalid number '' entered.\n> \n");
 }
 
 }  // namespace

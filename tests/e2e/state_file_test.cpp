@@ -29,6 +29,12 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string whole;
+    for (int i = 0; i < times; ++i) whole += text;
+    return whole;
+}
+
 std::string afterPrompt(const e2e::RunResult& run) {
     const std::string enter = "\nEnter ? or help for help.\n";
     const std::size_t at = run.output.find(enter);
@@ -88,6 +94,33 @@ TEST(StateFile, InvalidStatesEndTheConsoleBeforeTheShellAndStayUntouched) {
          "controllers[0].disks[2].extents[0].role: unknown name \"bogus\" (known: free, assigned, "
          "globalSpare, dedicatedSpare, backup, latestBackup)"},
         {R"({"clock": 1e300})", "clock: out of range (0 to 4294967295)"},
+        // Wrong types.
+        {R"({"controllers": "many"})", "controllers: expected a list"},
+        {R"({"ports": [{"kind": "talo", "controller": "0"}]})",
+         "ports[0].controller: expected a whole number"},
+        {R"({"controllers": [{"disks": [{"id": 0.5}]}]})",
+         "controllers[0].disks[0].id: expected a whole number"},
+        // Ids out of range, given twice, or naming nothing.
+        {R"({"controllers": [{"disks": [{"id": 300}]}]})",
+         "controllers[0].disks[0].id: id 300 out of range (0 to 254)"},
+        {R"({"controllers": [{"disks": [{"id": 1}, {"id": 1}]}]})",
+         "controllers[0].disks[1].id: disk id 1 given twice"},
+        {R"({"controllers": [{"arrays": [{"id": 2}, {"id": 2}]}]})",
+         "controllers[0].arrays[1].id: array id 2 given twice"},
+        {R"({"controllers": [{"disks": [{"extents": [{"arrayId": -1}]}]}]})",
+         "controllers[0].disks[0].extents[0].arrayId: id -1 out of range (0 to 254)"},
+        {R"({"controllers": [{"disks": [{"id": 0}], "arrays": [{"members": [0, 255, 7]}]}]})",
+         "controllers[0].arrays[0].members[2]: no disk 7 on this controller"},
+        // Absurd counts.
+        {"{\"controllers\": [" + repeated("{},", 64) + "{}]}",
+         "controllers: 65 entries, more than the 64 a state may hold"},
+        {"{\"osDisks\": [" + repeated("1,", 64) + "1]}",
+         "osDisks: 65 entries, more than the 64 a state may hold"},
+        // Huge lists.
+        {"{\"ignoredEvents\": [" + repeated("7,", 70000) + "7]}",
+         "ignoredEvents: a list of 70001 values, more than the 65536 taken"},
+        {"{\"controllers\": [{\"events\": [" + repeated("{},", 256) + "{}]}]}",
+         "controllers[0].events: 257 entries, more than the 256 a state may hold"},
     };
     for (const Case& c : cases) {
         for (const char* input : {"yca raid0 128 \"0\" \"0\" A NONE NONE\nq\n", "nyq\n"}) {
