@@ -1,5 +1,6 @@
 #include "sim/call_log.h"
 
+#include <deque>
 #include <map>
 #include <mutex>
 
@@ -11,8 +12,9 @@ struct Log {
     std::mutex mutex;
     std::map<std::string, std::vector<std::uint8_t>> last;
     std::map<std::string, std::size_t> counts;
-    std::vector<LibraryCallRecord> calls;
-    std::vector<PassThroughRecord> passThrough;
+    // Bounded logs: the oldest entry leaves at the front as a new one comes.
+    std::deque<LibraryCallRecord> calls;
+    std::deque<PassThroughRecord> passThrough;
 };
 
 Log& log() {
@@ -26,12 +28,16 @@ void recordLibraryCall(const std::string& operation, const void* record, std::si
     Log& l = log();
     std::lock_guard<std::mutex> lock(l.mutex);
     const auto* bytes = static_cast<const std::uint8_t*>(record);
-    l.last[operation] = record != nullptr ? std::vector<std::uint8_t>(bytes, bytes + size)
-                                          : std::vector<std::uint8_t>();
+    std::vector<std::uint8_t>& last = l.last[operation];
+    if (record != nullptr) {
+        last.assign(bytes, bytes + size);
+    } else {
+        last.clear();
+    }
     ++l.counts[operation];
     // Keep the log bounded for long runs.
-    if (l.calls.size() >= 256) l.calls.erase(l.calls.begin());
-    l.calls.push_back(LibraryCallRecord{operation, l.last[operation]});
+    if (l.calls.size() >= 256) l.calls.pop_front();
+    l.calls.push_back(LibraryCallRecord{operation, last});
 }
 
 void noteScalarCall(const std::string& operation, std::uint32_t value) {
@@ -44,7 +50,7 @@ void noteScalarCall(const std::string& operation, std::uint32_t value) {
 std::vector<LibraryCallRecord> libraryCallLog() {
     Log& l = log();
     std::lock_guard<std::mutex> lock(l.mutex);
-    return l.calls;
+    return std::vector<LibraryCallRecord>(l.calls.begin(), l.calls.end());
 }
 
 std::vector<std::uint8_t> lastLibraryCall(const std::string& operation) {
@@ -75,14 +81,14 @@ void recordPassThrough(const std::uint8_t* cdb, const void* data, std::size_t le
         r.length = length;
     }
     // Keep the log bounded for long runs.
-    if (l.passThrough.size() >= 256) l.passThrough.erase(l.passThrough.begin());
+    if (l.passThrough.size() >= 256) l.passThrough.pop_front();
     l.passThrough.push_back(std::move(r));
 }
 
 std::vector<PassThroughRecord> passThroughLog() {
     Log& l = log();
     std::lock_guard<std::mutex> lock(l.mutex);
-    return l.passThrough;
+    return std::vector<PassThroughRecord>(l.passThrough.begin(), l.passThrough.end());
 }
 
 void clearCallLog() {
