@@ -1,9 +1,11 @@
 // The whole console against the simulated controller: the input's first
 // byte picks the mode (odd: direct mode on controller 0, even: through the
-// library), the rest is up to eight command lines run one after the other
-// from the demo state. Standard input is empty, so a question ends as at the
-// end of input. Commands that wait or read files (delay, script, flash) are
-// left out, as are the ones that leave the console.
+// library), the rest up to its first zero byte is up to eight command lines
+// run one after the other from the demo state, and what follows the zero
+// byte is standard input: the keys that answer the commands' questions
+// (a question past its end ends as at the end of input). Commands that wait
+// or read files (delay, script, flash) are left out, as are the ones that
+// leave the console.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +14,9 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "access/driver_device.h"
 #include "access/hxapi.h"
@@ -29,6 +34,20 @@
 namespace {
 
 std::string printed;
+// Standard input is this memory file; each run writes its answers there.
+int answersFd = -1;
+
+void setAnswers(const std::uint8_t* data, std::size_t size) {
+    fuzzCheck(ftruncate(answersFd, 0) == 0, "cannot empty the answers");
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = pwrite(answersFd, data + done, size - done, static_cast<off_t>(done));
+        fuzzCheck(n > 0, "cannot write the answers");
+        done += static_cast<std::size_t>(n);
+    }
+    // Drops what stdin had buffered and reads from the start again.
+    std::rewind(stdin);
+}
 
 bool leftOut(const char* line) {
     char copy[kLineBufferSize];
@@ -48,7 +67,9 @@ bool leftOut(const char* line) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The in-memory demo state, never a file of the environment's.
     unsetenv("TALO_SIM");
-    if (std::freopen("/dev/null", "r", stdin) == nullptr) std::abort();
+    answersFd = memfd_create("answers", 0);
+    fuzzCheck(answersFd >= 0 && dup2(answersFd, STDIN_FILENO) == STDIN_FILENO,
+              "cannot make standard input");
     installChosenDevices();
     platform::setConsoleCapture(&printed);
     return 0;
@@ -57,7 +78,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const bool direct = (data[0] & 1) != 0;
-    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string_view::npos) {
+        setAnswers(data + 1 + zero + 1, text.size() - zero - 1);
+        text = text.substr(0, zero);
+    } else {
+        setAnswers(nullptr, 0);
+    }
 
     sim::Store::instance().modify([](sim::State& s) { s = sim::demoState(); });
     std::uint8_t init[256] = {};
@@ -79,7 +107,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string_view one = text.substr(start, end - start);
         start = end + 1;
         if (one.size() >= kLineBufferSize) continue;
-        if (one.find('\0') != std::string_view::npos) continue;
         char line[kLineBufferSize];
         std::memcpy(line, one.data(), one.size());
         line[one.size()] = '\0';
