@@ -8,7 +8,12 @@ class ControllerDevice;
 
 struct ControllerContext {
     std::uint32_t libraryMode = 0;      // 1 once the operator chose the library
-    std::uint32_t controllerCount = 0;  // controllers the library reported
+    // The most controllers the console works with. A larger count from the
+    // library is taken as this many, so that an absurd reply cannot keep the
+    // event display polling controllers that cannot be there.
+    static constexpr std::uint32_t kMaxControllers = 256;
+
+    std::uint32_t controllerCount = 0;  // controllers the library reported, at most kMaxControllers
     std::uint32_t errorHandler = 0;     // faultlog handle
     // First three arguments of every library operation on a controller:
     // controllerIndex widened to 32 bits, then 0, then 0.

@@ -73,8 +73,7 @@ void runLibraryMode() {
         consolePrint("callling hx_discover() ...\n");
         if (hx_discover(0) == 0) {
             consolePrint("callling hx_getNumberOfHBA() ...\n");
-            hx_getNumberOfHBA(&controllerContext.controllerCount);
-            consolePrint("Number of HBA is %d\n", static_cast<int>(controllerContext.controllerCount));
+            consolePrint("Number of HBA is %d\n", static_cast<int>(readControllerCount()));
             chooseLibraryController();
             logInfoMsg(controllerContext.errorHandler, "callling hx_getDiscoverPath() for HBA %d",
                        static_cast<int>(controllerContext.controllerIndex));
@@ -151,6 +150,14 @@ void runDirectMode() {
 }
 
 }  // namespace
+
+std::uint32_t readControllerCount() {
+    std::uint32_t reported = 0;
+    hx_getNumberOfHBA(&reported);
+    controllerContext.controllerCount =
+        reported < ControllerContext::kMaxControllers ? reported : ControllerContext::kMaxControllers;
+    return reported;
+}
 
 int runStartup() {
     try {
