@@ -9,6 +9,7 @@
 
 #include "access/driver_device.h"
 #include "access/driver_protocol.h"
+#include "access/sense_text.h"
 #include "platform/record.h"
 #include "platform/console.h"
 #include "platform/device_access.h"
@@ -76,6 +77,9 @@ void printScsiStatus(const std::uint8_t* block) {
     const std::uint32_t length =
         claimed < Block::kSenseSize ? claimed : static_cast<std::uint32_t>(Block::kSenseSize);
     hexDump(block + Block::Sense::offset, length, 1);
+    if (scsi::senseTextWanted()) {
+        consolePrint("%s\n", scsi::describeSense(block + Block::Sense::offset, length).c_str());
+    }
 }
 
 void printSystemError() {

@@ -21,7 +21,7 @@ install() { # packages...
 }
 
 install cmake make g++ nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev xxd bc \
-        pkg-config libsystemd-dev dbus-daemon
+        pkg-config libsystemd-dev dbus-daemon libsgutils2-dev sg3-utils
 
 if [ "${1:-}" = fuzz ]; then
   install clang-14 libclang-rt-14-dev

@@ -410,7 +410,7 @@ private:
                 return true;
             }
             if (controllerIndex < 0 || static_cast<std::size_t>(controllerIndex) >= state.controllers.size()) {
-                outcome = checkCondition(kSenseIllegalRequest, 0x25, 0);
+                outcome = checkCondition(kSenseIllegalRequest, kAscLogicalUnitNotSupported, 0);
                 return true;
             }
             if (handler == nullptr) {

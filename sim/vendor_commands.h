@@ -30,11 +30,22 @@ ScsiOutcome checkCondition(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq
 ScsiOutcome checkConditionAt(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq,
                              std::uint64_t lba);
 
+// The sense keys and additional sense codes the simulated controller
+// answers with.
+constexpr std::uint8_t kSenseNotReady = 0x02;
+constexpr std::uint8_t kSenseMediumError = 0x03;
+constexpr std::uint8_t kSenseHardwareError = 0x04;
 constexpr std::uint8_t kSenseIllegalRequest = 0x05;
+constexpr std::uint8_t kAscWriteError = 0x0C;
+constexpr std::uint8_t kAscUnrecoveredReadError = 0x11;
 constexpr std::uint8_t kAscInvalidOpcode = 0x20;
+constexpr std::uint8_t kAscLbaOutOfRange = 0x21;
 constexpr std::uint8_t kAscInvalidFieldInCdb = 0x24;
+constexpr std::uint8_t kAscLogicalUnitNotSupported = 0x25;
 constexpr std::uint8_t kAscInvalidFieldInParameters = 0x26;
 constexpr std::uint8_t kAscSequenceError = 0x2C;
+constexpr std::uint8_t kAscMediumNotPresent = 0x3A;
+constexpr std::uint8_t kAscInternalTargetFailure = 0x44;
 
 ScsiOutcome good();
 ScsiOutcome invalidField();

@@ -42,16 +42,6 @@ constexpr Command kSwitchBypass{
     D::None, 0, Dir::None, false, E::Changes};
 static_assert(vendor::wellFormed(kPurgeSimulatedErrors) && vendor::wellFormed(kSwitchBypass));
 
-// Sense of the faults.
-constexpr std::uint8_t kSenseNotReady = 0x02;
-constexpr std::uint8_t kSenseMediumError = 0x03;
-constexpr std::uint8_t kSenseHardwareError = 0x04;
-constexpr std::uint8_t kAscWriteError = 0x0C;
-constexpr std::uint8_t kAscUnrecoveredReadError = 0x11;
-constexpr std::uint8_t kAscLbaOutOfRange = 0x21;
-constexpr std::uint8_t kAscMediumNotPresent = 0x3A;
-constexpr std::uint8_t kAscInternalTargetFailure = 0x44;
-
 // How long a simulated time-out keeps the request waiting.
 constexpr auto kTimeoutWait = std::chrono::milliseconds(1500);
 

@@ -81,6 +81,7 @@ RunResult runConsole(const std::string& input, const RunOptions& options) {
         } else {
             unsetenv("TALO_SIM");
         }
+        for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> argv;
         for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
         argv.push_back(nullptr);

@@ -23,6 +23,7 @@ struct RunOptions {
     std::optional<sim::State> state;           // written to state.json, named by TALO_SIM
     std::map<std::string, std::string> files;  // more files for the working directory
     bool simulatorFile = true;                 // false: TALO_SIM left unset (built-in demo)
+    std::map<std::string, std::string> environment;  // more variables for the console
     // Run on a thread of its own once the console has started, with the
     // working directory, as another process acting while the console
     // runs would; the run ends after both have.

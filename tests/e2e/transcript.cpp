@@ -111,6 +111,14 @@ public:
             if (argument.empty()) fail(header.number, "'file' needs a file name");
             once("file " + argument);
             t.files[argument] = content(body);
+        } else if (keyword == "env") {
+            const std::size_t equals = argument.find('=');
+            if (equals == std::string::npos || equals == 0) {
+                fail(header.number, "'env' needs NAME=VALUE");
+            }
+            once("env " + argument.substr(0, equals));
+            noBody(header.number, body);
+            t.environment[argument.substr(0, equals)] = argument.substr(equals + 1);
         } else if (!argument.empty() && words != "no state file" && keyword != "exit") {
             fail(header.number, "unexpected words after '" + keyword + "'");
         } else if (keyword == "input") {

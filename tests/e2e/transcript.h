@@ -13,6 +13,7 @@ struct Transcript {
     std::optional<std::string> state;
     bool stateFile = true;                     // false: TALO_SIM left unset
     std::map<std::string, std::string> files;  // more files for the working directory
+    std::map<std::string, std::string> environment;  // more variables for the console
     std::string input;
     std::string output;
     int exitCode = 0;

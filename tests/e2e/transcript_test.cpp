@@ -47,13 +47,17 @@ TEST(TranscriptFormat, SectionsAndDefaults) {
         "=== output\n"
         "\n"
         "=== exit 3\n"
-        "\n",
+        "\n"
+        "=== env TALO_SENSE_TEXT=1\n"
+        "=== env EMPTY=\n",
         "full");
     EXPECT_EQ(full.state, "{\"clock\": 1,\n \"ports\": []}\n");
     EXPECT_EQ(full.files, (std::map<std::string, std::string>{{"my script.txt", "? wd\n"}, {"b.txt", ""}}));
     EXPECT_EQ(full.input, "");
     EXPECT_EQ(full.output, "\n");
     EXPECT_EQ(full.exitCode, 3);
+    EXPECT_EQ(full.environment,
+              (std::map<std::string, std::string>{{"TALO_SENSE_TEXT", "1"}, {"EMPTY", ""}}));
 
     const Transcript none = parseTranscript("=== no state file\n=== output\nx", "none");
     EXPECT_FALSE(none.stateFile);
@@ -92,6 +96,8 @@ TEST(TranscriptFormat, MistakesAreReportedWithTheirLine) {
         {"=== exit 1x\n=== output\n", "m:1: 'exit' needs a number"},
         {"=== exit 1\n2\n=== output\n", "m:2: this section takes no lines (section at line 1)"},
         {"=== file\n=== output\n", "m:1: 'file' needs a file name"},
+        {"=== env X\n=== output\n", "m:1: 'env' needs NAME=VALUE"},
+        {"=== env X=1\n=== env X=2\n=== output\n", "m:2: a second 'env X' section"},
         {"=== inputs\n=== output\n", "m:1: unknown section 'inputs'"},
         {"=== input now\n=== output\n", "m:1: unexpected words after 'input'"},
     };
@@ -129,6 +135,7 @@ public:
         e2e::RunOptions options;
         options.simulatorFile = t.stateFile;
         options.files = t.files;
+        options.environment = t.environment;
         if (t.state) options.files["state.json"] = *t.state;
         const e2e::RunResult run = e2e::runConsole(t.input, options);
         EXPECT_FALSE(run.timedOut);
