@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Idle cost of sounder: a resident instance that is silent (started with
-# disable) polls its control block, the beep thread every 30 ms and the main
-# thread every 2 s. The CPU time the process takes over the measured stretch
+# disable) looks at its control block, the beep thread once per 1.5 s cycle
+# and the main thread every 2 s. The CPU time the process takes over the measured stretch
 # (from one second after start-up to the end) is compared with the floor:
 # 0.1 % of one core over the same stretch.
 # Usage: bench/sounder_idle_bench.sh [seconds, default 60] [sounder]
