@@ -47,17 +47,17 @@ const char* directionName(vendor::Direction direction) {
     return "unspecified";
 }
 
-class TracingDeviceAccess : public platform::DeviceAccess {
+class TracingDeviceAccess : public platform::ForwardingDeviceAccess {
 public:
-    explicit TracingDeviceAccess(platform::DeviceAccess& inner) : inner_(inner) {}
+    using ForwardingDeviceAccess::ForwardingDeviceAccess;
 
     platform::DeviceHandle createFile(const char* path, std::uint32_t access, std::uint32_t share,
                                       std::uint32_t disposition, std::uint32_t attributes) override {
         const platform::DeviceHandle handle =
-            inner_.createFile(path, access, share, disposition, attributes);
+            inner().createFile(path, access, share, disposition, attributes);
         const bool ok = handle != platform::invalidDeviceHandle();
         nlohmann::ordered_json line = {{"device", "open"}, {"path", path != nullptr ? path : ""}, {"ok", ok}};
-        if (!ok) line["error"] = inner_.lastError();
+        if (!ok) line["error"] = inner().lastError();
         writeLine(line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
         return handle;
     }
@@ -89,10 +89,10 @@ public:
         }
 
         const auto start = std::chrono::steady_clock::now();
-        const bool ok = inner_.deviceIoControl(handle, code, input, inputLength, output,
+        const bool ok = inner().deviceIoControl(handle, code, input, inputLength, output,
                                                outputLength, bytesReturned, dataBuffer);
         const auto took = std::chrono::steady_clock::now() - start;
-        const std::uint32_t error = ok ? 0 : inner_.lastError();
+        const std::uint32_t error = ok ? 0 : inner().lastError();
 
         line["ok"] = ok;
         if (!ok) line["error"] = error;
@@ -122,25 +122,6 @@ public:
         writeLine(line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
         return ok;
     }
-
-    bool closeHandle(platform::DeviceHandle handle) override { return inner_.closeHandle(handle); }
-    bool setFilePointer(platform::DeviceHandle handle, std::int64_t distance, std::uint32_t how,
-                        std::int64_t* position) override {
-        return inner_.setFilePointer(handle, distance, how, position);
-    }
-    bool readFile(platform::DeviceHandle handle, void* buffer, std::uint32_t length,
-                  std::uint32_t* read) override {
-        return inner_.readFile(handle, buffer, length, read);
-    }
-    bool writeFile(platform::DeviceHandle handle, const void* buffer, std::uint32_t length,
-                   std::uint32_t* written) override {
-        return inner_.writeFile(handle, buffer, length, written);
-    }
-    std::uint32_t lastError() const override { return inner_.lastError(); }
-    std::string errorText(std::uint32_t code) const override { return inner_.errorText(code); }
-
-private:
-    platform::DeviceAccess& inner_;
 };
 
 }  // namespace

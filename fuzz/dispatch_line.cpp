@@ -25,6 +25,7 @@
 #include "console/keys.h"
 #include "console/shell.h"
 #include "console/words.h"
+#include "fuzz/console_line.h"
 #include "fuzz/harness.h"
 #include "platform/console.h"
 #include "sim/call_log.h"
@@ -47,19 +48,6 @@ void setAnswers(const std::uint8_t* data, std::size_t size) {
     }
     // Drops what stdin had buffered and reads from the start again.
     std::rewind(stdin);
-}
-
-bool leftOut(const char* line) {
-    char copy[kLineBufferSize];
-    std::strcpy(copy, line);
-    std::int32_t count = 0;
-    char* words[MAX_WORDS];
-    splitWords(copy, &count, words);
-    if (count == 0) return false;
-    const CommandEntry* entry = findCommand(words[0]);
-    if (entry == nullptr) return false;
-    const std::string_view name(entry->name);
-    return name == "delay" || name == "script" || name == "flash" || entry->handler == quitCommand;
 }
 
 }  // namespace
@@ -110,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         char line[kLineBufferSize];
         std::memcpy(line, one.data(), one.size());
         line[one.size()] = '\0';
-        if (leftOut(line)) continue;
+        if (leftOutOfFuzzing(line)) continue;
         printed.clear();
         try {
             if (dispatchLine(&current, line, lines & 1) == 0) break;

@@ -21,6 +21,7 @@
 #include "console/keys.h"
 #include "console/shell.h"
 #include "console/words.h"
+#include "fuzz/console_line.h"
 #include "fuzz/harness.h"
 #include "platform/console.h"
 #include "platform/device_access.h"
@@ -33,19 +34,13 @@ namespace {
 
 std::string printed;
 
-class HostileDriver : public platform::DeviceAccess {
+class HostileDriver : public platform::ForwardingDeviceAccess {
 public:
-    explicit HostileDriver(platform::DeviceAccess& inner) : inner_(inner) {}
+    using ForwardingDeviceAccess::ForwardingDeviceAccess;
 
     void steer(const std::uint8_t* data, std::size_t size) {
         data_ = data;
         size_ = size;
-    }
-
-    platform::DeviceHandle createFile(const char* path, std::uint32_t access, std::uint32_t share,
-                                      std::uint32_t disposition,
-                                      std::uint32_t attributes) override {
-        return inner_.createFile(path, access, share, disposition, attributes);
     }
 
     bool deviceIoControl(platform::DeviceHandle handle, std::uint32_t code, void* input,
@@ -57,7 +52,7 @@ public:
                                  inputLength >= Block::kSize && outputLength >= Block::kSize;
         const std::uint32_t transfer =
             passThrough ? rec::ByteView(input, inputLength).get<Block::DataTransferLength>() : 0;
-        const bool done = inner_.deviceIoControl(handle, code, input, inputLength, output,
+        const bool done = inner().deviceIoControl(handle, code, input, inputLength, output,
                                                  outputLength, bytesReturned, dataBuffer);
         if (size_ == 0) return done;
         const std::uint8_t how = take();
@@ -96,27 +91,13 @@ public:
         }
     }
 
-    bool closeHandle(platform::DeviceHandle handle) override { return inner_.closeHandle(handle); }
-    bool setFilePointer(platform::DeviceHandle handle, std::int64_t distance, std::uint32_t how,
-                        std::int64_t* position) override {
-        return inner_.setFilePointer(handle, distance, how, position);
-    }
-    bool readFile(platform::DeviceHandle handle, void* buffer, std::uint32_t length,
-                  std::uint32_t* read) override {
-        return inner_.readFile(handle, buffer, length, read);
-    }
-    bool writeFile(platform::DeviceHandle handle, const void* buffer, std::uint32_t length,
-                   std::uint32_t* written) override {
-        return inner_.writeFile(handle, buffer, length, written);
-    }
     std::uint32_t lastError() const override {
         if (failed_) {
             failed_ = false;
             return lastError_;
         }
-        return inner_.lastError();
+        return inner().lastError();
     }
-    std::string errorText(std::uint32_t code) const override { return inner_.errorText(code); }
 
 private:
     std::uint8_t take() {
@@ -125,7 +106,6 @@ private:
         return *data_++;
     }
 
-    platform::DeviceAccess& inner_;
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
     std::uint32_t lastError_ = 0;
@@ -146,29 +126,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::size_t end = text.find('\n');
-    if (end == std::string_view::npos) end = size;
-    if (end >= kLineBufferSize || text.substr(0, end).find('\0') != std::string_view::npos) return 0;
     char line[kLineBufferSize];
-    std::memcpy(line, data, end);
-    line[end] = '\0';
-    {
-        // Commands that wait, read files or leave are not run.
-        char copy[kLineBufferSize];
-        std::strcpy(copy, line);
-        std::int32_t count = 0;
-        char* words[MAX_WORDS];
-        splitWords(copy, &count, words);
-        if (count == 0) return 0;
-        const CommandEntry* entry = findCommand(words[0]);
-        if (entry == nullptr || entry->handler == nullptr) return 0;
-        const std::string_view name(entry->name);
-        if (name == "delay" || name == "script" || name == "flash" ||
-            entry->handler == quitCommand) {
-            return 0;
-        }
-    }
+    std::size_t steering = 0;
+    if (!firstCommandLine(data, size, line, &steering)) return 0;
 
     sim::Store::instance().modify([](sim::State& s) { s = sim::demoState(); });
     std::uint8_t init[256] = {};
@@ -177,7 +137,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ControllerDevice* current = findController(0, nullptr);
     fuzzCheck(current != nullptr, "direct mode did not open");
 
-    const std::size_t steering = end < size ? end + 1 : size;
     hostile->steer(data + steering, size - steering);
     platform::overrideDeviceAccess(hostile);
     printed.clear();

@@ -33,6 +33,7 @@
 #include "console/shell.h"
 #include "console/startup.h"
 #include "console/words.h"
+#include "fuzz/console_line.h"
 #include "fuzz/harness.h"
 #include "platform/console.h"
 #include "platform/record.h"
@@ -220,29 +221,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::size_t end = text.find('\n');
-    if (end == std::string_view::npos) end = size;
-    if (end >= kLineBufferSize || text.substr(0, end).find('\0') != std::string_view::npos) return 0;
     char line[kLineBufferSize];
-    std::memcpy(line, data, end);
-    line[end] = '\0';
-    {
-        // Commands that wait, read files or leave are not run.
-        char copy[kLineBufferSize];
-        std::strcpy(copy, line);
-        std::int32_t count = 0;
-        char* words[MAX_WORDS];
-        splitWords(copy, &count, words);
-        if (count == 0) return 0;
-        const CommandEntry* entry = findCommand(words[0]);
-        if (entry == nullptr || entry->handler == nullptr) return 0;
-        const std::string_view name(entry->name);
-        if (name == "delay" || name == "script" || name == "flash" ||
-            entry->handler == quitCommand) {
-            return 0;
-        }
-    }
+    std::size_t steering = 0;
+    if (!firstCommandLine(data, size, line, &steering)) return 0;
 
     sim::Store::instance().modify([](sim::State& s) { s = sim::demoState(); });
     std::uint8_t init[256] = {};
@@ -250,7 +231,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     controllerContext.libraryMode = 1;
     controllerContext.selectController(0);
 
-    const std::size_t steering = end < size ? end + 1 : size;
     hostile.steer(data + steering, size - steering);
     printed.clear();
     (void)readControllerCount();

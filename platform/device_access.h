@@ -79,6 +79,47 @@ public:
     virtual std::string errorText(std::uint32_t code) const = 0;
 };
 
+// A device layer that hands every call on to another one; a layer that
+// looks at or changes some calls derives from it and overrides those.
+class ForwardingDeviceAccess : public DeviceAccess {
+public:
+    explicit ForwardingDeviceAccess(DeviceAccess& inner) : inner_(inner) {}
+
+    DeviceHandle createFile(const char* path, std::uint32_t desiredAccess, std::uint32_t shareMode,
+                            std::uint32_t creationDisposition,
+                            std::uint32_t flagsAndAttributes) override {
+        return inner_.createFile(path, desiredAccess, shareMode, creationDisposition,
+                                 flagsAndAttributes);
+    }
+    bool deviceIoControl(DeviceHandle handle, std::uint32_t controlCode, void* input,
+                         std::uint32_t inputLength, void* output, std::uint32_t outputLength,
+                         std::uint32_t* bytesReturned, void* dataBuffer) override {
+        return inner_.deviceIoControl(handle, controlCode, input, inputLength, output,
+                                      outputLength, bytesReturned, dataBuffer);
+    }
+    bool closeHandle(DeviceHandle handle) override { return inner_.closeHandle(handle); }
+    bool setFilePointer(DeviceHandle handle, std::int64_t distance, std::uint32_t moveMethod,
+                        std::int64_t* newPosition) override {
+        return inner_.setFilePointer(handle, distance, moveMethod, newPosition);
+    }
+    bool readFile(DeviceHandle handle, void* buffer, std::uint32_t length,
+                  std::uint32_t* bytesRead) override {
+        return inner_.readFile(handle, buffer, length, bytesRead);
+    }
+    bool writeFile(DeviceHandle handle, const void* buffer, std::uint32_t length,
+                   std::uint32_t* bytesWritten) override {
+        return inner_.writeFile(handle, buffer, length, bytesWritten);
+    }
+    std::uint32_t lastError() const override { return inner_.lastError(); }
+    std::string errorText(std::uint32_t code) const override { return inner_.errorText(code); }
+
+protected:
+    DeviceAccess& inner() const { return inner_; }
+
+private:
+    DeviceAccess& inner_;
+};
+
 // The device layer in use: the one the program installed (see
 // installDeviceAccess), else the operating system's devices. A test's
 // override (overrideDeviceAccess) comes before both.
