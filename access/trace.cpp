@@ -56,7 +56,8 @@ public:
         const platform::DeviceHandle handle =
             inner().createFile(path, access, share, disposition, attributes);
         const bool ok = handle != platform::invalidDeviceHandle();
-        nlohmann::ordered_json line = {{"device", "open"}, {"path", path != nullptr ? path : ""}, {"ok", ok}};
+        nlohmann::ordered_json line = {{"device", "open"}, {"thread", threadName()},
+                                       {"path", path != nullptr ? path : ""}, {"ok", ok}};
         if (!ok) line["error"] = inner().lastError();
         writeLine(line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
         return handle;
@@ -68,7 +69,8 @@ public:
         using Block = drv::PassThroughBlock;
         const bool passThrough = code == platform::kIoctlScsiPassThroughDirect && input != nullptr &&
                                  inputLength >= Block::kSize;
-        nlohmann::ordered_json line = {{"device", passThrough ? "passThrough" : "ioctl"}, {"code", code}};
+        nlohmann::ordered_json line = {{"device", passThrough ? "passThrough" : "ioctl"},
+                                       {"thread", threadName()}, {"code", code}};
         if (passThrough) {
             const rec::ByteView request(input, inputLength);
             const std::uint8_t* cdb = static_cast<const std::uint8_t*>(input) + Block::Cdb::offset;
@@ -126,7 +128,18 @@ public:
 
 }  // namespace
 
-bool enabled() { return traceFile().file != nullptr; }
+bool enabled() {
+    static const bool on = traceFile().file != nullptr;
+    return on;
+}
+
+namespace {
+thread_local const char* currentThreadName = "console";
+}
+
+const char* threadName() { return currentThreadName; }
+
+void nameThisThread(const char* name) { currentThreadName = name; }
 
 void writeLine(const std::string& json) {
     TraceFile& t = traceFile();

@@ -20,6 +20,11 @@ namespace trace {
 // (decided once, at the first question).
 bool enabled();
 
+// The name the trace gives the calling thread: "console" unless the thread
+// named itself.
+const char* threadName();
+void nameThisThread(const char* name);
+
 // Appends one line: a whole JSON object, without its line break.
 void writeLine(const std::string& json);
 

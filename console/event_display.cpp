@@ -9,6 +9,7 @@
 
 #include "access/event_records.h"
 #include "access/hxapi.h"
+#include "access/trace.h"
 #include "console/context.h"
 #include "platform/console.h"
 #include "platform/record.h"
@@ -62,6 +63,7 @@ void pollOneController(std::uint32_t index, std::uint8_t* buffer, std::size_t si
 }
 
 [[noreturn]] void displayEvents() {
+    trace::nameThisThread("events");
     for (;;) {
         try {
             platform::sleepMilliseconds(1000);
