@@ -571,11 +571,12 @@ std::string capture(const CaptureRequest& request) {
     const Captured captured = captureFromLibrary(request.controller, request.clock);
     for (const std::string& note : captured.notes) std::fprintf(stderr, "talo-sim: note: %s\n", note.c_str());
     sim::Store(request.output).replace(captured.state);
-    const std::size_t controllers = captured.state.controllers.size();
-    return "captured " + std::to_string(controllers) + (controllers == 1 ? " controller" : " controllers") +
-           " into " + request.output + ": " + std::to_string(captured.disks) + " disks, " +
-           std::to_string(captured.extents) + " extents, " + std::to_string(captured.arrays) + " arrays, " +
-           std::to_string(captured.schedules) + " schedules";
+    const auto counted = [](std::size_t n, const char* what) {
+        return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+    };
+    return "captured " + counted(captured.state.controllers.size(), "controller") + " into " + request.output +
+           ": " + counted(captured.disks, "disk") + ", " + counted(captured.extents, "extent") + ", " +
+           counted(captured.arrays, "array") + ", " + counted(captured.schedules, "schedule");
 }
 
 }  // namespace simtool
