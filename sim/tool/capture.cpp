@@ -160,6 +160,7 @@ std::vector<DiskCapture> readDisks(const Address& at, std::vector<std::string>& 
     const std::uint32_t filled = reply.get<lib::InfoReplyHeader::BytesFilled>();
     const std::uint32_t count = std::min(request.count(), kMaxSlots);
     using P = lib::PhyDrvInfo;
+    std::size_t repeated = 0;  // records naming a disk listed before them
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::size_t offset = lib::InfoReplyHeader::kSize + std::size_t{i} * P::kSize;
         if (offset >= filled) break;
@@ -170,8 +171,7 @@ std::vector<DiskCapture> readDisks(const Address& at, std::vector<std::string>& 
         const bool taken = std::any_of(disks.begin(), disks.end(),
                                        [&d](const DiskCapture& other) { return other.disk.id == d.id; });
         if (taken) {
-            notes.push_back("controller " + std::to_string(at.w1) + ": disk " + std::to_string(d.id) +
-                            " is listed twice; the first is kept");
+            ++repeated;
             continue;
         }
         d.channel = r.get<P::Channel>();
@@ -198,6 +198,10 @@ std::vector<DiskCapture> readDisks(const Address& at, std::vector<std::string>& 
         // it keeps reporting none.
         if (d.extents.empty()) d.reportedExtentCount = 0;
         disks.push_back(std::move(captured));
+    }
+    if (repeated != 0) {
+        notes.push_back("controller " + std::to_string(at.w1) + ": " + std::to_string(repeated) +
+                        " disk records repeat an id listed before them; the first of each id is kept");
     }
     return disks;
 }
@@ -236,6 +240,7 @@ std::vector<sim::Array> readArrays(const Address& at, std::vector<std::string>& 
     }
     const rec::ByteView reply(buffer.data(), buffer.size());
     using L = lib::LogDrvInfo;
+    std::size_t repeated = 0;  // records naming an array listed before them
     for (std::uint32_t i = 0; i < kMaxSlots; ++i) {
         const rec::ByteView r = reply.sub(lib::InfoReplyHeader::kSize + std::size_t{i} * L::kSize, L::kSize);
         if (r.size() < L::kSize || (r.get<L::Flags>() & lib::LOGDRV_VALID) == 0) break;
@@ -244,8 +249,7 @@ std::vector<sim::Array> readArrays(const Address& at, std::vector<std::string>& 
         const bool taken = std::any_of(arrays.begin(), arrays.end(),
                                        [&a](const sim::Array& other) { return other.id == a.id; });
         if (taken) {
-            notes.push_back("controller " + std::to_string(at.w1) + ": array " + std::to_string(a.id) +
-                            " is listed twice; the first is kept");
+            ++repeated;
             continue;
         }
         if (r.get<L::ArrayNumber>() != a.id) {
@@ -281,6 +285,10 @@ std::vector<sim::Array> readArrays(const Address& at, std::vector<std::string>& 
             a.lostMask = mask;
         }
         arrays.push_back(std::move(a));
+    }
+    if (repeated != 0) {
+        notes.push_back("controller " + std::to_string(at.w1) + ": " + std::to_string(repeated) +
+                        " array records repeat an id listed before them; the first of each id is kept");
     }
     return arrays;
 }

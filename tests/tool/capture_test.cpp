@@ -193,6 +193,37 @@ TEST(Capture, TheConsoleShowsTheCopyAsItShowsTheOriginal) {
     }
 }
 
+// Replies that claim more than they hold: the capture reads no further
+// than the buffers and the records' own tables, keeps what was really
+// there and says what it left out.
+TEST(Capture, AbsurdCountsInTheRepliesAreCapped) {
+    const Folder folder;
+    ASSERT_FALSE(folder.path.empty());
+    sim::State original = sim::demoState();
+    sim::Controller& c = original.controllers[0];
+    c.quirks.phyDrvCount = 100000;
+    c.quirks.phyDrvFilled = 0xFFFFFFFFu;
+    c.disks[0].reportedExtentCount = 255;
+    sim::Array wide;
+    wide.members = {1, 2};
+    wide.reportedMemberCount = 65535;
+    c.arrays.push_back(wide);
+    std::ofstream(folder.path + "/state.json") << nlohmann::json(original).dump();
+
+    const ToolRun run = runTool(folder.path, "capture -o copy.json", "state.json");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "captured 1 controller into copy.json: 8 disks, 23 extents, 1 array, 0 schedules\n");
+    EXPECT_EQ(run.err,
+              "talo-sim: note: controller 0: 120 disk records repeat an id listed before them; the first of each id "
+              "is kept\n");
+    const sim::State copy = stateIn(folder.path + "/copy.json");
+    ASSERT_EQ(copy.controllers.size(), 1u);
+    ASSERT_EQ(copy.controllers[0].arrays.size(), 1u);
+    EXPECT_EQ(copy.controllers[0].disks[0].extents.size(), 16u);
+    EXPECT_EQ(copy.controllers[0].arrays[0].members.size(), 32u);
+    EXPECT_EQ(copy.controllers[0].arrays[0].reportedMemberCount, 65535);
+}
+
 struct Refusal {
     const char* name;
     std::string setUp;  // talo-sim words run first on s.json (TALO_SIM unset); empty: none
