@@ -92,24 +92,28 @@ public:
         init.put<lib::InitBlock::Flag12>(1);
         const std::uint32_t started = hx_initialize(block);
         if (started != 0) throw Refusal("the management library did not start (hx_initialize: " + hex(started) + ")");
-        up_ = true;
-        const std::uint32_t discovered = hx_discover(0);
-        if (discovered != 0) throw Refusal("the management library found no controllers (hx_discover: " + hex(discovered) + ")");
-        std::uint32_t count = 0;
-        const std::uint32_t counted = hx_getNumberOfHBA(&count);
-        if (counted != 0) throw Refusal("the management library cannot count its controllers (hx_getNumberOfHBA: " + hex(counted) + ")");
-        count_ = count;
+        try {
+            const std::uint32_t discovered = hx_discover(0);
+            if (discovered != 0) {
+                throw Refusal("the management library found no controllers (hx_discover: " + hex(discovered) + ")");
+            }
+            const std::uint32_t counted = hx_getNumberOfHBA(&count_);
+            if (counted != 0) {
+                throw Refusal("the management library cannot count its controllers (hx_getNumberOfHBA: " +
+                              hex(counted) + ")");
+            }
+        } catch (...) {
+            hx_finalize();  // no destructor runs for a session that did not start
+            throw;
+        }
     }
-    ~LibrarySession() {
-        if (up_) hx_finalize();
-    }
+    ~LibrarySession() { hx_finalize(); }
     LibrarySession(const LibrarySession&) = delete;
     LibrarySession& operator=(const LibrarySession&) = delete;
 
     std::uint32_t count() const { return count_; }
 
 private:
-    bool up_ = false;
     std::uint32_t count_ = 0;
 };
 

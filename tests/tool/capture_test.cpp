@@ -246,6 +246,9 @@ TEST(Capture, RefusalsWriteNothing) {
         {"library does not start", "--state s.json failures set --initialize 0xE0000099",
          "--state s.json capture -o copy.json",
          "talo-sim: the management library did not start (hx_initialize: 0xE0000099)\n"},
+        {"library finds nothing", "--state s.json failures set --discover 0xE0000098",
+         "--state s.json capture -o copy.json",
+         "talo-sim: the management library found no controllers (hx_discover: 0xE0000098)\n"},
         {"no output named", "", "--state s.json capture",
          "talo-sim: --output is required (talo-sim --help lists the commands)\n"},
     };
