@@ -125,4 +125,12 @@ void Store::read(const std::function<void(const State&)>& f) {
     f(memory_);
 }
 
+void Store::replace(const State& state) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    memory_ = state;
+    if (path_.empty()) return;
+    platform::FileLock lock(path_ + ".lock", true);
+    save();
+}
+
 }  // namespace sim

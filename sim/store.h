@@ -27,6 +27,9 @@ public:
     void modify(const std::function<void(State&)>& f);
     // Calls f with the current state, which it must not change.
     void read(const std::function<void(const State&)>& f);
+    // Replaces the file with the state, whatever it held before (it need
+    // not exist, nor hold a valid state), under the lock and in one step.
+    void replace(const State& state);
 
     const std::string& path() const { return path_; }
     // How many times the file has been read and parsed so far.

@@ -16,6 +16,7 @@
 #include "sim/array_model.h"
 #include "sim/disk_faults.h"
 #include "sim/store.h"
+#include "sim/tool/capture.h"
 #include "sim/tool/edits.h"
 #include "sim/tool/summary.h"
 
@@ -385,6 +386,27 @@ int run(int argc, char** argv) {
     CLI::App* clockSystem = clock->add_subcommand("system", "Lets the clock follow the system's time");
     clockSystem->callback([&] {
         tool.action = [&] { tool.edit([](sim::State& s) { return simtool::freeClock(s); }); };
+    });
+
+    // capture
+    std::string captureController, captureOutput, captureClock;
+    bool captureForce = false;
+    CLI::App* capture = app.add_subcommand(
+        "capture", "Writes a state that reproduces the controllers the management library serves");
+    capture->add_option("-c,--controller", captureController, "Only this controller (default: all)")->type_name("N");
+    capture->add_option("-o,--output", captureOutput, "The state file to write")->required()->type_name("FILE");
+    capture->add_option("--clock", captureClock, "A fixed clock for the copy, seconds since 1970")->type_name("SECONDS");
+    capture->add_flag("--force", captureForce, "Replace an output file that exists");
+    capture->callback([&] {
+        tool.action = [&] {
+            simtool::CaptureRequest request;
+            request.statePath = tool.statePath;
+            if (!captureController.empty()) request.controller = number(captureController, "controller", simtool::kMaxControllers - 1);
+            request.output = captureOutput;
+            request.force = captureForce;
+            request.clock = optional32(captureClock, "clock");
+            std::printf("%s\n", simtool::capture(request).c_str());
+        };
     });
 
     // failures

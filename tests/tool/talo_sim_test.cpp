@@ -714,6 +714,7 @@ TEST(TaloSim, HelpForTheToolAndEachCommand) {
         {"clock", "--help"},
         {"clock", "set", "--help"}, {"clock", "advance", "--help"}, {"clock", "system", "--help"},
         {"failures", "--help"}, {"failures", "set", "--help"}, {"failures", "clear", "--help"},
+        {"capture", "--help"},
     };
     for (const auto& ask : asks) {
         SCOPED_TRACE(ask.front() + (ask.size() > 2 ? " " + ask[1] : ""));
