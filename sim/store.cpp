@@ -25,10 +25,18 @@ constexpr std::size_t kMaxStateBytes = 64u << 20;
     std::_Exit(2);
 }
 
+std::string& chosenInstanceFile() {
+    static std::string path;
+    return path;
+}
+
 }  // namespace
+
+void Store::chooseInstanceFile(std::string path) { chosenInstanceFile() = std::move(path); }
 
 Store& Store::instance() {
     static Store store([] {
+        if (!chosenInstanceFile().empty()) return chosenInstanceFile();
         const char* path = std::getenv("TALO_SIM");
         return std::string(path != nullptr ? path : "");
     }());

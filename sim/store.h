@@ -20,6 +20,9 @@ class Store {
 public:
     // The store the environment selects; made on first use.
     static Store& instance();
+    // Makes instance() the store of this file instead of the one TALO_SIM
+    // names; it takes effect only before instance() is first used.
+    static void chooseInstanceFile(std::string path);
 
     explicit Store(std::string path);  // empty path: in-memory demo
 

@@ -545,21 +545,6 @@ Captured captureFromLibrary(std::optional<int> controller, std::optional<std::ui
     return out;
 }
 
-namespace {
-
-// Makes the stand-in library serve the state file: it takes its state from
-// TALO_SIM when first used. The maker's library does not look at it.
-void serveStateFile(const std::string& path) {
-    const char* current = std::getenv("TALO_SIM");
-    if (current != nullptr && path == current) return;
-#ifdef _WIN32
-    _putenv_s("TALO_SIM", path.c_str());
-#else
-    setenv("TALO_SIM", path.c_str(), 1);
-#endif
-}
-
-}  // namespace
 
 std::string capture(const CaptureRequest& request) {
     namespace fs = std::filesystem;
@@ -578,7 +563,9 @@ std::string capture(const CaptureRequest& request) {
         if (!fs::exists(request.statePath, error)) {
             throw Refusal("state file '" + request.statePath + "' does not exist");
         }
-        serveStateFile(request.statePath);
+        // The stand-in library serves this file (the maker's library has
+        // no use for it).
+        sim::Store::chooseInstanceFile(request.statePath);
     }
     const Captured captured = captureFromLibrary(request.controller, request.clock);
     for (const std::string& note : captured.notes) std::fprintf(stderr, "talo-sim: note: %s\n", note.c_str());
