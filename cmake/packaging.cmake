@@ -37,8 +37,8 @@ elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   # Depends: the shared libraries the programs link, as dpkg-shlibdeps finds
   # them on the build machine.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-arraycon lists, creates and manages the arrays, background activities,
+  # The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the rest.
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "arraycon lists, creates and manages the arrays, background activities,
 settings and diagnostics of a Talo controller, interactively or from script
 files. eventtray shows controller events as desktop notifications, and
 eventtray-send writes events to it. sounder sounds the controller alarm on
