@@ -4,7 +4,7 @@
 #   Linux builds    a Debian package: the programs in /usr/bin, their manual
 #                   pages, and the README, copyright and changelog in
 #                   /usr/share/doc/talo-tools (talo-tools_VERSION_ARCH.deb).
-set(CPACK_PACKAGE_NAME talo-tools)
+set(CPACK_PACKAGE_NAME ${TALO_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test console and tools for Talo SATA RAID controllers")
 set(CPACK_STRIP_FILES ON)
@@ -20,7 +20,7 @@ if(WIN32)
   # The runtime is linked statically (cmake/mingw-common.cmake): the
   # programs need no DLL beyond Windows' own.
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME "talo-tools-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}")
+  set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}")
 elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_GENERATOR DEB)
   execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE talo_deb_arch
