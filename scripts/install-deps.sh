@@ -22,6 +22,9 @@ install() { # packages...
 
 install cmake make g++ nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev xxd bc \
         pkg-config libsystemd-dev dbus-daemon libsgutils2-dev sg3-utils
+# The release packages: cpack's Debian package (dpkg-shlibdeps, file) and
+# the checks of both packages (lintian, man, unzip).
+install dpkg-dev file lintian man-db unzip
 
 if [ "${1:-}" = fuzz ]; then
   install clang-14 libclang-rt-14-dev

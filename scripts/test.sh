@@ -10,10 +10,19 @@ jobs=$(nproc)
 # Windows: the product's 32-bit build, and a 64-bit one of the same sources,
 # built as the package is (Release; assertions stay on in every build). Their
 # debug information would only slow the build: nothing debugs them here.
+# Each is packed into its ZIP, as a release is; the tests below check them.
+# cpack says where it wrote the package.
+package() { # build-folder generator
+  cpack -G "$2" -B "$1" --config "$1/CPackConfig.cmake" | tee /dev/stderr |
+    sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p'
+}
+declare -A zip
 for arch in i686 x86_64; do
   cmake -S "$root" -B "$root/build-win-$arch" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" >/dev/null
   cmake --build "$root/build-win-$arch" -j"$jobs"
+  zip[$arch]=$(package "$root/build-win-$arch" ZIP)
+  [ -f "${zip[$arch]}" ] || { echo "cpack made no ZIP in build-win-$arch" >&2; exit 1; }
 done
 
 # Wine, in a private prefix, with one persistent server for the whole run
@@ -33,11 +42,18 @@ if ! "$wine32" "$console" </dev/null 2>/dev/null | grep -q 'Use HXAPI'; then
        "the end-to-end suite runs on the 64-bit Windows build" >&2
   console="$root/build-win-x86_64/console/arraycon.exe"
   loader="$wine64"
+  wine_zip=${zip[x86_64]}
+else
+  wine_zip=${zip[i686]}
 fi
 
+# The native build, and its Debian package (cpack runs before the tests,
+# which check the package and the 32-bit Windows ZIP).
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DTALO_WINDOWS_CONSOLE="$console" -DTALO_WINE="$loader" -DTALO_WINEPREFIX="$WINEPREFIX" >/dev/null
+      -DTALO_WINDOWS_CONSOLE="$console" -DTALO_WINE="$loader" -DTALO_WINEPREFIX="$WINEPREFIX" \
+      -DTALO_CHECK_DEB=ON -DTALO_WINDOWS_ZIP="${zip[i686]}" -DTALO_WINE_ZIP="$wine_zip" >/dev/null
 cmake --build "$root/build" -j"$jobs"
+package "$root/build" DEB >/dev/null
 ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
 
 # The native build again with AddressSanitizer and UndefinedBehaviorSanitizer,

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/console.h"
 #include "sim/array_model.h"
 #include "sim/hardware_model.h"
 #include "sim/settings_model.h"
@@ -16,7 +17,7 @@ using sim::State;
 
 namespace {
 
-[[gnu::format(printf, 1, 2)]] std::string format(const char* pattern, ...) {
+TALO_PRINTF_FORMAT(1, 2) std::string format(const char* pattern, ...) {
     char text[256];
     std::va_list values;
     va_start(values, pattern);

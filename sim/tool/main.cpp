@@ -2,10 +2,9 @@
 // tests. It works on the state file through the same store as the
 // stand-ins, under the same lock, so it may run while a console uses it.
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,8 +27,8 @@ using simtool::Refusal;
 constexpr std::uint64_t kMax32 = 0xFFFFFFFFu;
 
 bool fileExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
+    std::error_code error;
+    return std::filesystem::exists(path, error);
 }
 
 int number(const std::string& text, const std::string& what, std::uint64_t high) {

@@ -1,11 +1,13 @@
 #include "sim/tool/summary.h"
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
 
 #include "access/code_tables.h"
 #include "access/enclosure_records.h"
+#include "platform/console.h"
 #include "sim/array_model.h"
 #include "sim/hardware_model.h"
 
@@ -13,7 +15,7 @@ namespace simtool {
 
 namespace {
 
-[[gnu::format(printf, 1, 2)]] std::string format(const char* pattern, ...) {
+TALO_PRINTF_FORMAT(1, 2) std::string format(const char* pattern, ...) {
     char text[512];
     std::va_list values;
     va_start(values, pattern);
@@ -216,10 +218,22 @@ std::string printable(const std::string& bytes) {
     return out;
 }
 
+// The time in UTC, worked out with the standard library's calendar, which
+// every system has alike.
 std::string dateText(std::uint32_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
+    using namespace std::chrono;
+    const sys_seconds at{std::chrono::seconds{seconds}};
+    const sys_days day = floor<days>(at);
+    const year_month_day date{day};
+    const hh_mm_ss<std::chrono::seconds> time{at - day};
     std::tm parts{};
-    if (gmtime_r(&t, &parts) == nullptr) return "?";
+    parts.tm_year = static_cast<int>(date.year()) - 1900;
+    parts.tm_mon = static_cast<int>(static_cast<unsigned>(date.month())) - 1;
+    parts.tm_mday = static_cast<int>(static_cast<unsigned>(date.day()));
+    parts.tm_wday = static_cast<int>(weekday{day}.c_encoding());
+    parts.tm_hour = static_cast<int>(time.hours().count());
+    parts.tm_min = static_cast<int>(time.minutes().count());
+    parts.tm_sec = static_cast<int>(time.seconds().count());
     char text[64];
     std::strftime(text, sizeof text, "%a %b %d %H:%M:%S %Y", &parts);
     return text;
