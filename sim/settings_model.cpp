@@ -79,9 +79,8 @@ void fillControllerSettings(const rec::ByteSpan& r, const Controller& c) {
     r.put<S::TaskTimeout>(g.taskTimeout);
 }
 
-SettingsOutcome applyControllerSettings(State& state, Controller& c, const rec::ByteView& r) {
+GlobalSettings globalSettingsFrom(const rec::ByteView& r) {
     using S = lib::ControllerSettings;
-    if (!unnamedIntact<S>(r)) return SettingsOutcome::Malformed;
     GlobalSettings g;
     g.rebuildRate = r.get<S::RebuildRate>();
     g.syncRate = r.get<S::SyncRate>();
@@ -94,6 +93,13 @@ SettingsOutcome applyControllerSettings(State& state, Controller& c, const rec::
     g.enclosureInterval = r.get<S::EnclosureInterval>();
     g.rebuildPolicy = r.get<S::RebuildPolicy>();
     g.taskTimeout = r.get<S::TaskTimeout>();
+    return g;
+}
+
+SettingsOutcome applyControllerSettings(State& state, Controller& c, const rec::ByteView& r) {
+    using S = lib::ControllerSettings;
+    if (!unnamedIntact<S>(r)) return SettingsOutcome::Malformed;
+    const GlobalSettings g = globalSettingsFrom(r);
     const std::uint32_t now = currentTime(state);
     for (Array& a : c.arrays) {
         if (!a.activity) continue;

@@ -19,6 +19,8 @@ void fillControllerSettings(const rec::ByteSpan& record, const Controller& c);
 // Takes the record's settings; activities running at a changed rate go on
 // from where they are at the new rate.
 SettingsOutcome applyControllerSettings(State& state, Controller& c, const rec::ByteView& record);
+// The settings a ControllerSettings record holds (its named fields).
+GlobalSettings globalSettingsFrom(const rec::ByteView& record);
 
 void fillLogDrvSettings(const rec::ByteSpan& record, const Array& array);
 SettingsOutcome applyLogDrvSettings(Array& array, const rec::ByteView& record);

@@ -37,6 +37,7 @@
 #include "platform/record.h"
 #include "sim/array_model.h"
 #include "sim/schedule_model.h"
+#include "sim/settings_model.h"
 #include "sim/store.h"
 #include "sim/tool/edits.h"
 
@@ -329,18 +330,7 @@ void readControllerSettings(const Address& at, sim::Controller& c, std::vector<s
         return;
     }
     const rec::ByteView r(record, sizeof record);
-    sim::GlobalSettings& g = c.settings;
-    g.rebuildRate = r.get<S::RebuildRate>();
-    g.syncRate = r.get<S::SyncRate>();
-    g.patrolRate = r.get<S::PatrolRate>();
-    g.initRate = r.get<S::InitRate>();
-    g.migrationRate = r.get<S::MigrationRate>();
-    g.autoRebuild = r.get<S::AutoRebuild>() != 0;
-    g.smartInterval = static_cast<std::uint16_t>(r.get<S::SmartIntervalHigh>() << 8 | r.get<S::SmartIntervalLow>());
-    g.smartChecking = r.get<S::SmartChecking>() != 0;
-    g.enclosureInterval = r.get<S::EnclosureInterval>();
-    g.rebuildPolicy = r.get<S::RebuildPolicy>();
-    g.taskTimeout = r.get<S::TaskTimeout>();
+    c.settings = sim::globalSettingsFrom(r);
 }
 
 void readCamSettings(const Address& at, sim::Controller& c, std::vector<std::string>& notes) {

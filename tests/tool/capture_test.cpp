@@ -19,38 +19,20 @@
 
 #include "console_runner.h"
 #include "sim/model.h"
+#include "temp_folder.h"
 
 namespace {
+
+using tooltest::Folder;
+using tooltest::readFile;
 
 using e2e::Mode;
 
 constexpr std::uint32_t kClock = 1190000000;  // Mon Sep 17 03:33:20 2007
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 sim::State stateIn(const std::string& path) {
     return nlohmann::json::parse(readFile(path)).get<sim::State>();
 }
-
-// A fresh folder of the test's own, removed at the end.
-struct Folder {
-    std::string path;
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "talo-capture-test-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) != nullptr) path = buffer.data();
-    }
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
 
 struct ToolRun {
     std::string out, err;

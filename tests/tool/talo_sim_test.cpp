@@ -22,34 +22,16 @@
 
 #include "sim/array_model.h"
 #include "sim/model.h"
+#include "temp_folder.h"
 
 namespace {
+
+using tooltest::Folder;
+using tooltest::readFile;
 
 using nlohmann::json;
 
 constexpr std::uint32_t kClock = 1000000000;  // Sun Sep 09 01:46:40 2001
-
-struct Folder {
-    std::string path;
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "talo-sim-test-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) != nullptr) path = buffer.data();
-    }
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void writeFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
