@@ -35,6 +35,8 @@ struct DiscoverPath {
         (SubsystemId, LeField<std::uint16_t, 68>))
 };
 static_assert(rec::checkLayout<DiscoverPath>());
+// The buffer handed to hx_getDiscoverPath.
+constexpr std::uint32_t kDiscoverPathBufferSize = 65536;
 
 // Request key of the query operations.
 struct InfoRequest {

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr std::uint32_t kDiscoverPathSize = 65536;
-
 // Calls hx_finalize when library mode ends, however it ends.
 struct LibrarySession {
     ~LibrarySession() { hx_finalize(); }
@@ -77,10 +75,10 @@ void runLibraryMode() {
             chooseLibraryController();
             logInfoMsg(controllerContext.errorHandler, "callling hx_getDiscoverPath() for HBA %d",
                        static_cast<int>(controllerContext.controllerIndex));
-            std::vector<std::uint8_t> path(kDiscoverPathSize, 0);
+            std::vector<std::uint8_t> path(lib::kDiscoverPathBufferSize, 0);
             if (hx_getDiscoverPath(controllerContext.controllerAddress[0],
                                    controllerContext.controllerAddress[1], path.data(),
-                                   kDiscoverPathSize) == 0) {
+                                   lib::kDiscoverPathBufferSize) == 0) {
                 const rec::ByteView view(path.data(), path.size());
                 consolePrint("Device Discover Path:\n");
                 consolePrint("Device Id: subsys id %d, ctrl id %d\n",

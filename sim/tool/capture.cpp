@@ -30,6 +30,8 @@
 #include <string>
 #include <vector>
 
+#include "access/driver_protocol.h"  // kMaxSlots: the disks and arrays a list reply holds
+#include "access/event_records.h"
 #include "access/hxapi.h"
 #include "access/library_records.h"
 #include "access/schedule_records.h"
@@ -45,13 +47,10 @@ namespace simtool {
 
 namespace {
 
-constexpr std::uint32_t kMaxSlots = 128;  // disks and arrays a list reply holds
 constexpr std::uint32_t kDiskListSize =
     lib::InfoReplyHeader::kSize + kMaxSlots * lib::PhyDrvInfo::kSize;
 constexpr std::uint32_t kArrayListSize =
     lib::InfoReplyHeader::kSize + kMaxSlots * lib::LogDrvInfo::kSize;
-constexpr std::uint32_t kDiscoverPathSize = 65536;
-constexpr std::uint32_t kIgnoreListSize = 1024;
 constexpr std::uint16_t kDiskListSelector = 255;  // as ld asks
 constexpr std::uint16_t kDiskSettingsSelector = 1;  // as ds asks
 
@@ -435,8 +434,8 @@ void readIdentity(const Address& at, sim::Controller& c) {
     }
     {
         using D = lib::DiscoverPath;
-        std::vector<std::uint8_t> record(kDiscoverPathSize, 0);
-        if (hx_getDiscoverPath(at.w1, at.w2, record.data(), kDiscoverPathSize) == 0) {
+        std::vector<std::uint8_t> record(lib::kDiscoverPathBufferSize, 0);
+        if (hx_getDiscoverPath(at.w1, at.w2, record.data(), lib::kDiscoverPathBufferSize) == 0) {
             const rec::ByteView r(record.data(), record.size());
             c.discoverPath = r.text<D::Path>();
             c.subsystemId = r.get<D::SubsystemId>();
@@ -452,8 +451,8 @@ void readHost(const Address& at, sim::State& state) {
 }
 
 void readIgnoredEvents(sim::State& state) {
-    std::vector<std::uint8_t> list(kIgnoreListSize, 0);
-    if (hx_getIgnoreEventList(list.data(), kIgnoreListSize) != 0) return;
+    std::vector<std::uint8_t> list(lib::kIgnoreListSize, 0);
+    if (hx_getIgnoreEventList(list.data(), lib::kIgnoreListSize) != 0) return;
     const rec::ByteView codes(list.data(), list.size());
     for (std::size_t at = 0; at + 4 <= codes.size(); at += 4) {
         const std::uint32_t code = codes.at<std::uint32_t>(at);
