@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -272,6 +273,29 @@ TEST(Capture, ReplacesAFileWithForceAndTakesTheBuiltInDemoWithoutAState) {
         d.extents = {free};
     }
     EXPECT_EQ(nlohmann::json(stateIn(folder.path + "/copy.json")).dump(1), nlohmann::json(expected).dump(1));
+}
+
+TEST(Capture, TheCaptureIsTracedAsTheConsoleIs) {
+    const Folder folder;
+    const ToolRun run = runTool(folder.path, "capture -o copy.json", "");
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path + "/trace.jsonl"));
+
+    const std::string command = "cd \"" + folder.path + "\" && env -u TALO_SIM TALO_TRACE=trace.jsonl \"" +
+                                TALO_SIM_TOOL_PATH + "\" capture --force -o copy.json >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::istringstream lines(readFile(folder.path + "/trace.jsonl"));
+    std::vector<std::string> calls;
+    for (std::string line; std::getline(lines, line);) {
+        ASSERT_TRUE(nlohmann::json::accept(line)) << line;
+        calls.push_back(nlohmann::json::parse(line)["call"]);
+    }
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls.front(), "hx_initialize");
+    EXPECT_EQ(calls.back(), "hx_finalize");
+    for (const char* read : {"hx_getPhyDrvInfo", "hx_getLogDrvInfo", "hx_getControllerSettings", "hx_getBGASchedule"}) {
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), read), 1) << read;
+    }
 }
 
 }  // namespace
