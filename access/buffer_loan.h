@@ -34,6 +34,15 @@ inline LoanTable& loanTable() {
     return table;
 }
 
+// A library loaded from a file of its own (the simulator kit) has a table
+// of its own that no loan reaches: it looks the numbers up in the
+// program's table through this, which the program hands it when it loads.
+using LoanLookup = bool (*)(std::uint32_t address, LentBuffer* found);
+inline LoanLookup& loanLookup() {
+    static LoanLookup lookup = nullptr;
+    return lookup;
+}
+
 }  // namespace detail
 
 class BufferLoan {
@@ -75,6 +84,7 @@ private:
 // The buffer lent under the number, if a loan holds it now.
 inline bool findLentBuffer(std::uint32_t address, LentBuffer* found) {
     if (address == 0) return false;
+    if (const detail::LoanLookup lookup = detail::loanLookup()) return lookup(address, found);
     detail::LoanTable& t = detail::loanTable();
     std::lock_guard<std::mutex> lock(t.mutex);
     const auto it = t.loans.find(address);
@@ -82,5 +92,9 @@ inline bool findLentBuffer(std::uint32_t address, LentBuffer* found) {
     if (found != nullptr) *found = it->second;
     return true;
 }
+
+// Where findLentBuffer looks from now on: the program's own table (null),
+// or the one a loading program lends.
+inline void lookUpLoansThrough(detail::LoanLookup lookup) { detail::loanLookup() = lookup; }
 
 }  // namespace lib

@@ -18,7 +18,10 @@ constexpr char kMiniportSignature[8] = {'K', 'O', 'R', 'V', 'E', 'L', 'I', 'N'};
 constexpr std::uint32_t kIdentifyControlCode = 1;
 constexpr std::uint32_t kIdentifyTimeoutSeconds = 10;
 
-// The identification answer: driver version, magic and target id.
+// The identification answer: driver version, magic and target id, and the
+// controller's PCI device and subsystem ids, the same two the library's
+// discover path reports, by which a library-mode command finds the device
+// of the controller the library numbers.
 struct ControllerIdentity {
     static constexpr std::size_t kSize = 40;
     REC_FIELDS(
@@ -27,6 +30,8 @@ struct ControllerIdentity {
         (Version3, rec::LeField<std::uint32_t, 8>),
         (Version4, rec::LeField<std::uint32_t, 12>),
         (Magic, rec::LeField<std::uint32_t, 16>),
+        (ControllerId, rec::LeField<std::uint16_t, 20>),
+        (SubsystemId, rec::LeField<std::uint16_t, 22>),
         (TargetId, rec::LeField<std::uint8_t, 24>))
 };
 static_assert(rec::checkLayout<ControllerIdentity>());

@@ -14,14 +14,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "access/debug_records.h"
 #include "access/driver_device.h"
+#include "access/driver_protocol.h"
 #include "access/hxapi.h"
+#include "access/library_records.h"
 #include "console/context.h"
 #include "console/parsers.h"
 #include "platform/console.h"
 #include "platform/device_access.h"
+#include "platform/record.h"
 
 namespace {
 
@@ -63,17 +67,68 @@ void fillPattern(std::uint8_t* buffer, std::uint32_t size, std::uint32_t pattern
     for (std::uint32_t i = 0; i + 4 <= size; i += 4) rec::storeLe32(buffer + i, pattern);
 }
 
+// What tells a controller apart, as the library and as the driver report
+// it: the ids of hx_getDiscoverPath, and the same ids in the driver's
+// identification.
+struct ControllerIds {
+    std::uint16_t controllerId = 0;
+    std::uint16_t subsystemId = 0;
+    bool operator==(const ControllerIds&) const = default;
+};
+
+// The ids the library reports for its controller index, or none when it
+// reports no path.
+bool libraryIds(std::uint32_t index, ControllerIds* ids) {
+    std::vector<std::uint8_t> path(lib::kDiscoverPathBufferSize, 0);
+    if (hx_getDiscoverPath(index, 0, path.data(), lib::kDiscoverPathBufferSize) != 0) return false;
+    const rec::ByteView view(path.data(), path.size());
+    ids->controllerId = view.get<lib::DiscoverPath::ControllerId>();
+    ids->subsystemId = view.get<lib::DiscoverPath::SubsystemId>();
+    return true;
+}
+
 // The controller device a sector command uses: the current one in direct
-// mode; in library mode one found for this command alone, from the
-// controller context's index upward, held by owned until the command ends.
+// mode. In library mode, the device of the controller the operator chose,
+// found for this command alone and held by owned until the command ends:
+// the library's controllers and the driver's ports are both in the
+// machine's order, so the selected controller is the port whose
+// identification carries its ids, after as many ports with the same ids as
+// the library numbers before it. The library's index is never taken for a
+// port number; when no port matches, nothing is sent.
 ControllerDevice* deviceForCommand(ControllerDevice* current, std::unique_ptr<ControllerDevice>& owned) {
     if (current != nullptr) return current;
-    owned.reset(findController(static_cast<std::int32_t>(controllerContext.controllerIndex), nullptr));
-    if (!owned) {
-        consolePrint("No Talo controller device answers on SCSI port %u or above.\n",
-                     static_cast<unsigned>(controllerContext.controllerIndex));
+    const std::uint16_t index = controllerContext.controllerIndex;
+    ControllerIds wanted;
+    if (!libraryIds(index, &wanted)) {
+        consolePrint("The library reports no device path for controller %u: no device to send to.\n",
+                     static_cast<unsigned>(index));
+        return nullptr;
     }
-    return owned.get();
+    unsigned before = 0;  // controllers of the same ids the library numbers first
+    for (std::uint32_t other = 0; other < index; ++other) {
+        ControllerIds ids;
+        if (libraryIds(other, &ids) && ids == wanted) ++before;
+    }
+    std::uint8_t identity[drv::ControllerIdentity::kSize] = {};
+    for (std::int32_t port = 0; port >= 0;) {
+        std::unique_ptr<ControllerDevice> found(findController(port, identity));
+        if (!found) break;
+        const rec::ByteView id(identity, sizeof identity);
+        const ControllerIds ids{id.get<drv::ControllerIdentity::ControllerId>(),
+                                id.get<drv::ControllerIdentity::SubsystemId>()};
+        if (ids == wanted) {
+            if (before == 0) {
+                owned = std::move(found);
+                return owned.get();
+            }
+            --before;
+        }
+        port = found->portNumber < INT32_MAX ? found->portNumber + 1 : -1;
+    }
+    consolePrint("No SCSI port holds the device of controller %u (ctrl id %u, subsys id %u): nothing was sent.\n",
+                 static_cast<unsigned>(index), static_cast<unsigned>(wanted.controllerId),
+                 static_cast<unsigned>(wanted.subsystemId));
+    return nullptr;
 }
 
 // ---- dbg read, dbg write --------------------------------------------------------

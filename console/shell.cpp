@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "access/library_binding.h"
 #include "console/help_texts.h"
 #include "console/keys.h"
 #include "console/parsers.h"
@@ -79,6 +80,7 @@ const CommandEntry* findCommand(const char* name) {
 
 std::int32_t runHandler(const char* name, CommandHandler handler,
                         ControllerDevice** currentController, std::int32_t count, char** words) {
+    hxbind::noteCommandStart();
     try {
         return handler(currentController, count, words);
     } catch (const EndOfInput&) {

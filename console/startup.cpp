@@ -9,6 +9,7 @@
 #include "access/driver_protocol.h"
 #include "access/faultlog.h"
 #include "access/hxapi.h"
+#include "access/library_binding.h"
 #include "access/library_records.h"
 #include "platform/record.h"
 #include "console/context.h"
@@ -43,6 +44,15 @@ void chooseLibraryController() {
         }
         consolePrint("Invalid controller ID entered!\nPlease enter it again!\n");
     }
+}
+
+// False, after saying why, when the management library cannot be loaded:
+// library mode then ends at once, as start-up's other failed paths do.
+bool libraryLoaded() {
+    const std::string& why = hxbind::libraryUnavailableLine();
+    if (why.empty()) return true;
+    consolePrint("%s", why.c_str());
+    return false;
 }
 
 void runLibraryMode() {
@@ -163,7 +173,7 @@ int runStartup() {
         const char key = readKeyOrEnd(false);
         if (key == 'Y' || key == 'y') {
             consolePrint("Y\n");
-            runLibraryMode();
+            if (libraryLoaded()) runLibraryMode();
         } else {
             runDirectMode();
         }

@@ -21,7 +21,7 @@
 #include "access/driver_device.h"
 #include "access/hxapi.h"
 #include "console/context.h"
-#include "console/device_choice.h"
+#include "sim/sim_driver.h"
 #include "console/keys.h"
 #include "console/shell.h"
 #include "console/words.h"
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     answersFd = memfd_create("answers", 0);
     fuzzCheck(answersFd >= 0 && dup2(answersFd, STDIN_FILENO) == STDIN_FILENO,
               "cannot make standard input");
-    installChosenDevices();
+    sim::installInProcessSimulator();
     platform::setConsoleCapture(&printed);
     return 0;
 }

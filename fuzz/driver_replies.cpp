@@ -17,7 +17,7 @@
 #include "access/driver_device.h"
 #include "access/hxapi.h"
 #include "console/context.h"
-#include "console/device_choice.h"
+#include "sim/sim_driver.h"
 #include "console/keys.h"
 #include "console/shell.h"
 #include "console/words.h"
@@ -119,7 +119,7 @@ HostileDriver* hostile = nullptr;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     unsetenv("TALO_SIM");
     if (std::freopen("/dev/null", "r", stdin) == nullptr) std::abort();
-    installChosenDevices();
+    sim::installInProcessSimulator();
     hostile = new HostileDriver(platform::deviceAccess());
     platform::setConsoleCapture(&printed);
     return 0;

@@ -350,6 +350,8 @@ private:
         identity.put<drv::ControllerIdentity::Version3>(controller.driverVersion[2]);
         identity.put<drv::ControllerIdentity::Version4>(controller.driverVersion[3]);
         identity.put<drv::ControllerIdentity::Magic>(drv::kTaloMagic);
+        identity.put<drv::ControllerIdentity::ControllerId>(controller.controllerId);
+        identity.put<drv::ControllerIdentity::SubsystemId>(controller.subsystemId);
         identity.put<drv::ControllerIdentity::TargetId>(controller.targetId);
         reply.put<drv::SrbIoControl::ReturnCode>(controller.identifyReturnCode);
         reply.put<drv::SrbIoControl::Length>(drv::ControllerIdentity::kSize);

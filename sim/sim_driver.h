@@ -12,6 +12,12 @@ namespace sim {
 
 platform::DeviceAccess& simulatedDeviceAccess();
 
+// Makes the simulated driver the device layer of this process and reads the
+// state (one that cannot be used ends the process), for programs that link
+// the stand-in library in rather than loading the simulator kit: the tests
+// and the fuzz harnesses.
+void installInProcessSimulator();
+
 // Number of simulated devices this process holds open.
 std::size_t simulatedOpenHandleCount();
 

@@ -1,5 +1,7 @@
 #include "sim/store.h"
 
+#include "access/simulator_kit.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -36,9 +38,11 @@ void Store::chooseInstanceFile(std::string path) { chosenInstanceFile() = std::m
 
 Store& Store::instance() {
     static Store store([] {
-        if (!chosenInstanceFile().empty()) return chosenInstanceFile();
-        const char* path = std::getenv("TALO_SIM");
-        return std::string(path != nullptr ? path : "");
+        const char* variable = std::getenv("TALO_SIM");
+        const std::string path = !chosenInstanceFile().empty() ? chosenInstanceFile()
+                                 : variable != nullptr         ? std::string(variable)
+                                                               : std::string();
+        return path == kit::kBuiltInDemo ? std::string() : path;
     }());
     return store;
 }

@@ -33,9 +33,11 @@
 #include "access/driver_protocol.h"  // kMaxSlots: the disks and arrays a list reply holds
 #include "access/event_records.h"
 #include "access/hxapi.h"
+#include "access/library_binding.h"
 #include "access/library_records.h"
 #include "access/schedule_records.h"
 #include "access/settings_records.h"
+#include "platform/device_access.h"
 #include "platform/record.h"
 #include "sim/array_model.h"
 #include "sim/schedule_model.h"
@@ -548,13 +550,20 @@ std::string capture(const CaptureRequest& request) {
     if (fs::exists(fs::symlink_status(output, error)) && !request.force) {
         throw Refusal("'" + request.output + "' exists; give --force to replace it");
     }
-    if (!request.statePath.empty()) {
-        if (!fs::exists(request.statePath, error)) {
-            throw Refusal("state file '" + request.statePath + "' does not exist");
-        }
-        // The stand-in library serves this file (the maker's library has
-        // no use for it).
-        sim::Store::chooseInstanceFile(request.statePath);
+    const bool builtInDemo = request.statePath == kit::kBuiltInDemo;
+    if (!request.statePath.empty() && !builtInDemo && !fs::exists(request.statePath, error)) {
+        throw Refusal("state file '" + request.statePath + "' does not exist");
+    }
+    // A state named, the simulator kit serves it; else the maker's library
+    // answers, or the kit where nothing real could.
+    hxbind::Request libraries;
+    libraries.program = "talo-sim";
+    libraries.statePath = request.statePath.empty() ? nullptr : request.statePath.c_str();
+    libraries.systemHasDriver = platform::systemHasControllerDriver();
+    if (hxbind::bindLibraries(libraries).source == hxbind::Source::None) {
+        std::string why = hxbind::libraryUnavailableLine();
+        while (!why.empty() && why.back() == '\n') why.pop_back();
+        throw Refusal(why);
     }
     const Captured captured = captureFromLibrary(request.controller, request.clock);
     for (const std::string& note : captured.notes) std::fprintf(stderr, "talo-sim: note: %s\n", note.c_str());

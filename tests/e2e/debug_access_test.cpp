@@ -71,4 +71,30 @@ TEST(DebugAccess, TheStateFileHoldsNoSectorData) {
     EXPECT_EQ(std::filesystem::file_size(after.directory + "/state.json.c0-disk5.img"), 65535u * 512u);
 }
 
+// Ports [adapter, Talo, Talo], controller 1 chosen in library mode: the
+// sectors land on the controller of port 2, as direct mode then reads them;
+// the controller of port 1, which the library's index 1 would name as a
+// port, is untouched.
+TEST(DebugAccess, LibraryModeWritesTheSelectedControllersDiskAsDirectModeSeesIt) {
+    sim::State state = sim::demoState();
+    state.ports.resize(1);  // the other adapter
+    state.controllers.resize(2, state.controllers[0]);
+    for (int i = 0; i < 2; ++i) state.ports.push_back(sim::Port{sim::PortKind::Talo, i, false});
+    RunOptions first;
+    first.state = state;
+    const e2e::RunResult written = e2e::runConsole("y1dbg write 1 10 1 C1C1C1C1\nq\n", first);
+    ASSERT_EQ(written.exitCode, 0) << written.errors;
+    EXPECT_TRUE(std::filesystem::exists(written.directory + "/state.json.c1-disk1.img"));
+    EXPECT_FALSE(std::filesystem::exists(written.directory + "/state.json.c0-disk1.img"));
+
+    RunOptions later;
+    later.state = e2e::stateAfter(written);
+    later.files["state.json.c1-disk1.img"] = readFile(written.directory + "/state.json.c1-disk1.img");
+    const std::string onPort2 = e2e::runConsole("nnydbg read 1 10 1\nq\n", later).output;
+    EXPECT_NE(onPort2.find("scsi2"), std::string::npos) << onPort2;
+    EXPECT_EQ(firstDumpLine(onPort2), "00000    C1 C1 C1 C1 C1 C1 C1 C1 C1 C1 C1 C1 C1 C1 C1 C1 ................");
+    const std::string onPort1 = e2e::runConsole("nydbg read 1 10 1\nq\n", later).output;
+    EXPECT_EQ(firstDumpLine(onPort1), "00000    00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ................");
+}
+
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -124,28 +126,131 @@ TEST(LibraryStartup, ThreeControllersRefuseKeyThreeAndTakeTwo) {
     EXPECT_EQ(logOf(run), pathLogLine(2));
 }
 
+// The start of the line that says the management library cannot be loaded,
+// up to where the system's own words of the places and the reason begin.
+std::string unavailableStart() {
+    return e2e::targetIsWindows() ? "The management library hxapi.dll cannot be loaded (looked for beside the program"
+                                  : "The management library libhxapi.so.1 cannot be loaded (looked for on the "
+                                    "system's library path";
+}
+
 TEST(Startup, WithoutAStateFile) {
     RunOptions options;
     options.simulatorFile = false;
     const auto run = runConsole("nyq\n", options);
+    const auto library = runConsole("yq\n", options);
     if (e2e::targetIsWindows()) {
-        // Direct mode opens the system's real SCSI port devices, and this
-        // machine has no Talo controller.
+        // Nothing simulated without TALO_SIM: direct mode opens the system's
+        // real SCSI port devices, and this machine has no Talo controller;
+        // library mode finds no maker's library and says so.
         EXPECT_EQ(run.output, kDirectHead + kNotFound);
+        EXPECT_EQ(library.output.rfind(kModeQuestion + "Y\n" + unavailableStart(), 0), 0u) << library.output;
+        EXPECT_EQ(library.output.find("callling"), std::string::npos) << library.output;
+        EXPECT_EQ(library.output.back(), '\n');
     } else {
-        // The built-in demo answers.
+        // With neither a driver nor the maker's library, the kit answers
+        // with the built-in demo, behind both seams, and says so once.
         EXPECT_EQ(run.output, kDirectHead + foundLine(1, "3.2.0.13") + kAcceptQuestion + "Y\n" +
                                   kEnterHelp + "> ");
+        EXPECT_EQ(library.output, kLibraryHead +
+                                      "Number of HBA is 1\n"
+                                      "Device Discover Path:\n"
+                                      "Device Id: subsys id 256, ctrl id 12576\n" +
+                                      kEnterHelp + "> ");
+        for (const auto* r : {&run, &library}) {
+            EXPECT_EQ(r->errors.rfind("arraycon: no Talo controller driver and no libhxapi.so.1 on this system: "
+                                      "the simulated controller answers (the simulator kit in ",
+                                      0),
+                      0u)
+                << r->errors;
+            EXPECT_EQ(std::count(r->errors.begin(), r->errors.end(), '\n'), 1);
+        }
     }
     EXPECT_EQ(run.exitCode, 0);
-    // The library stand-in answers from the demo on every system.
+    EXPECT_EQ(library.exitCode, 0);
+}
+
+// TALO_SIM=:demo chooses the built-in demo by name: no note, on every system.
+TEST(Startup, TheBuiltInDemoChosenByName) {
+    RunOptions options;
+    options.simulatorFile = false;
+    options.environment["TALO_SIM"] = ":demo";
+    const auto run = runConsole("nyq\n", options);
+    EXPECT_EQ(run.output, kDirectHead + foundLine(1, "3.2.0.13") + kAcceptQuestion + "Y\n" + kEnterHelp + "> ");
+    EXPECT_EQ(run.errors, "");
     const auto library = runConsole("yq\n", options);
     EXPECT_EQ(library.output, kLibraryHead +
                                   "Number of HBA is 1\n"
                                   "Device Discover Path:\n"
                                   "Device Id: subsys id 256, ctrl id 12576\n" +
                                   kEnterHelp + "> ");
+    EXPECT_EQ(library.errors, "");
+}
+
+// No management library anywhere and no simulator chosen: the console still
+// starts. Direct mode works (and finds no controller here); library mode
+// ends at start-up after one line naming the library and where it was
+// looked for; a command of direct mode that needs the library says the
+// same line once, and the console goes on.
+TEST(Startup, WithoutAnyManagementLibrary) {
+    RunOptions options;
+    options.simulatorFile = false;
+    options.environment["TALO_SIM_KIT"] = "/nonexistent";
+    const auto library = runConsole("yq\n", options);
+    EXPECT_EQ(library.output.rfind(kModeQuestion + "Y\n" + unavailableStart(), 0), 0u) << library.output;
+    EXPECT_EQ(std::count(library.output.begin(), library.output.end(), '\n'), 3) << library.output;
     EXPECT_EQ(library.exitCode, 0);
+    const auto direct = runConsole("nyq\n", options);
+    EXPECT_EQ(direct.output, kDirectHead + kNotFound);
+    EXPECT_EQ(direct.exitCode, 0);
+}
+
+// The kit chosen but not to be had ends the console before it asks.
+TEST(Startup, AChosenSimulatorWhoseKitIsMissing) {
+    RunOptions options;
+    options.environment["TALO_SIM_KIT"] = "/nonexistent";
+    const auto run = runConsole("yq\n", options);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.errors.rfind("arraycon: the simulator was chosen (TALO_SIM), but its kit cannot be loaded: ", 0),
+              0u)
+        << run.errors;
+}
+
+// A management library of the tests' own, which shares no code with the
+// tool set, placed where the maker's is looked for (on Linux the loader's
+// path, under Wine the DLL search path): library mode uses it with no
+// rebuild and prints its ids; a command that calls an operation it lacks
+// says so once.
+TEST(Startup, TheMakersLibraryWhereTheSystemLooks) {
+    const char* folder = std::getenv("TALO_TEST_MAKER_LIBRARY_DIR");
+    if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "no test library for this build";
+    RunOptions options;
+    options.simulatorFile = false;
+    if (e2e::targetIsWindows()) {
+        std::string windowsPath = std::string("Z:") + folder;
+        std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+        options.environment["WINEPATH"] = windowsPath;
+    } else {
+        options.environment["LD_LIBRARY_PATH"] = folder;
+    }
+    const auto run = runConsole("yld\nq\n", options);
+    const std::string head = kLibraryHead +
+                             "Number of HBA is 1\n"
+                             "Device Discover Path:\n"
+                             "Device Id: subsys id 2830, ctrl id 31249\n" +
+                             kEnterHelp + "> -----------------dumping disks-----------------\n"
+                             "ID CH       Size                                    Model                "
+                             "Serial        F/W ENC\n"
+                             "The management library ";
+    const std::string tail = std::string(e2e::targetIsWindows() ? "hxapi.dll" : "libhxapi.so.1") +
+                             " has no operation hx_getPhyDrvInfo.\n> ";
+    EXPECT_EQ(run.output.substr(0, head.size()), head);
+    ASSERT_GE(run.output.size(), head.size() + tail.size()) << run.output;
+    EXPECT_EQ(run.output.substr(run.output.size() - tail.size()), tail);
+    EXPECT_EQ(run.output.substr(head.size()).find('\n'), run.output.size() - head.size() - 3) << run.output;
+    EXPECT_EQ(run.errors.find("simulated"), std::string::npos) << run.errors;
+    EXPECT_EQ(run.exitCode, 0);
 }
 
 }  // namespace

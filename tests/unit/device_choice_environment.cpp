@@ -1,16 +1,17 @@
-// The unit tests meet the device layer the console itself would choose: on
-// a system without the controller's driver, the simulated one. Tests that
-// look at what goes to a device override it for their own time.
+// The unit tests run the commands on the simulated controller inside their
+// own process: its driver is the device layer, the stand-in library is
+// linked in. Tests that look at what goes to a device override it for
+// their own time.
 
 #include <gtest/gtest.h>
 
-#include "console/device_choice.h"
+#include "sim/sim_driver.h"
 
 namespace {
 
 class DeviceChoice : public testing::Environment {
 public:
-    void SetUp() override { installChosenDevices(); }
+    void SetUp() override { sim::installInProcessSimulator(); }
 };
 
 [[maybe_unused]] testing::Environment* const deviceChoice =
