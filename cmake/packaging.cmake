@@ -10,7 +10,9 @@
 #                   (talo-tools-simulator_VERSION_ARCH.deb).
 set(CPACK_PACKAGE_NAME ${TALO_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test console and tools for Talo SATA RAID controllers")
+# Each Debian package's description starts with its own synopsis (below);
+# a package-wide summary would be put before both.
+set(talo_tools_synopsis "test console and tools for Talo SATA RAID controllers")
 set(CPACK_STRIP_FILES ON)
 # Directories cpack makes itself get the usual permissions whatever the umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -50,8 +52,8 @@ elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   # Depends: the shared libraries the programs link, as dpkg-shlibdeps finds
   # them on the build machine.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the rest.
-  set(CPACK_DEBIAN_TOOLS_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+  # Each description: its synopsis line, then the rest.
+  set(CPACK_DEBIAN_TOOLS_DESCRIPTION "${talo_tools_synopsis}
 arraycon lists, creates and manages the arrays, background activities,
 settings and diagnostics of a Talo controller, interactively or from script
 files, through the maker's management library or the storage driver.

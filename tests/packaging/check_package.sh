@@ -11,8 +11,20 @@
 #                                               warning
 #   check_package.sh manpages DEB               each manual page in it renders
 #                                               without a warning
-#   check_package.sh imports ZIP                the programs import no DLL but
-#                                               Windows' own
+#   check_package.sh imports ZIP                the programs and the kit's DLLs
+#                                               import no DLL but Windows' own
+#   check_package.sh release-zip ZIP LOADER PREFIX TESTDLL
+#                                               arraycon.exe as the ZIP lays it
+#                                               out, under Wine: no simulator
+#                                               without TALO_SIM, the maker's
+#                                               library beside it used (TESTDLL,
+#                                               the tests' own), the kit by
+#                                               TALO_SIM
+#   check_package.sh release-deb DEB KITDEB TESTLIBDIR
+#                                               arraycon as the packages install
+#                                               it: alone, with the maker's
+#                                               library (the tests' own), and
+#                                               with the kit
 #   check_package.sh wine ZIP LOADER PREFIX TOOL
 #                                               talo-sim.exe from the ZIP makes
 #                                               and shows a state under Wine,
@@ -25,7 +37,7 @@ fail() {
   exit 1
 }
 
-[ $# -ge 2 ] || fail "usage: $0 contents|lintian|manpages|imports|wine ARGUMENTS"
+[ $# -ge 2 ] || fail "usage: $0 contents|lintian|manpages|imports|wine|release-zip|release-deb ARGUMENTS"
 check=$1
 shift
 if [ "$check" = contents ]; then
@@ -101,7 +113,7 @@ case "$check" in
       fail "no objdump that reads Windows programs"
     unzip -q "$package" -d "$work/zip"
     found=0
-    for program in "$work"/zip/*/*.exe; do
+    for program in "$work"/zip/*/*.exe "$work"/zip/*/simulator/*.dll; do
       [ -f "$program" ] || continue
       found=$((found + 1))
       imports=$("$objdump" -p "$program" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | LC_ALL=C sort -u)
@@ -114,6 +126,80 @@ case "$check" in
       echo "$(basename "$program"):" $imports
     done
     [ "$found" -gt 0 ] || fail "no program in $package"
+    ;;
+
+  release-zip)
+    [ $# -eq 4 ] || fail "usage: $0 release-zip ZIP LOADER PREFIX TESTDLL"
+    export WINEPREFIX=$3 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    unset TALO_SIM TALO_SIM_KIT
+    unzip -q "$package" -d "$work/zip"
+    folder=$(echo "$work"/zip/*/)
+    [ -f "$folder/arraycon.exe" ] || fail "no arraycon.exe in $package"
+    cd "$work"
+    run() { # name input [VARIABLE=VALUE...]: arraycon.exe's output, CRs dropped
+      local name=$1 input=$2
+      shift 2
+      printf '%b' "$input" | env "$@" "$LOADER" "$folder/arraycon.exe" 2>"$name.err" | tr -d '\r' >"$name.out"
+    }
+    LOADER=$2
+    # Without TALO_SIM nothing is simulated: no controller in direct mode,
+    # and no maker's library to be had.
+    run direct 'nyq\n'
+    expect_direct=$'Use HXAPI ? Y/N\nTalo Test Console, V1.0\nQuarrow Technologies. Support: talo-support@quarrow.example\nLooking for Quarrow Talo controller...\n\nTalo controller cannot be found!'
+    [ "$(cat direct.out)" = "$expect_direct" ] || { cat direct.out; fail "arraycon.exe without TALO_SIM did not find no controller"; }
+    run nolibrary 'yq\n'
+    grep -q "^The management library hxapi.dll cannot be loaded (looked for beside the program in .*, then on the system's DLL search path): " nolibrary.out ||
+      { cat nolibrary.out; fail "arraycon.exe without hxapi.dll did not say so"; }
+    grep -q 'Number of HBA\|subsys id' nolibrary.out && { cat nolibrary.out; fail "arraycon.exe answered without a library"; }
+    # The maker's library beside the program is used, with no rebuild.
+    cp "$4" "$folder/hxapi.dll"
+    run maker 'yq\n'
+    grep -qx 'Device Id: subsys id 2830, ctrl id 31249' maker.out || { cat maker.out; fail "arraycon.exe did not use the hxapi.dll beside it"; }
+    rm "$folder/hxapi.dll"
+    # The kit, by choice, answers behind both seams.
+    run kit 'nyq\n' TALO_SIM=:demo
+    grep -q '^Talo controller found on scsi1 ' kit.out || { cat kit.out; fail "arraycon.exe with TALO_SIM=:demo found no simulated controller"; }
+    run kitlibrary 'yq\n' TALO_SIM=:demo
+    grep -qx 'Device Id: subsys id 256, ctrl id 12576' kitlibrary.out || { cat kitlibrary.out; fail "the kit's library did not answer"; }
+    cat direct.out nolibrary.out maker.out kit.out kitlibrary.out
+    ;;
+
+  release-deb)
+    [ $# -eq 3 ] || fail "usage: $0 release-deb DEB KITDEB TESTLIBDIR"
+    [ -f "$2" ] || fail "no package $2"
+    unset TALO_SIM TALO_SIM_KIT LD_LIBRARY_PATH
+    dpkg-deb -x "$package" "$work/root"
+    console=$work/root/usr/bin/arraycon
+    cd "$work"
+    run() { # name input [VARIABLE=VALUE...]
+      local name=$1 input=$2
+      shift 2
+      printf '%b' "$input" | env "$@" "$console" >"$name.out" 2>"$name.err"
+    }
+    # The console alone: nothing to answer, and it says so.
+    run alone 'yq\n'
+    grep -q "^The management library libhxapi.so.1 cannot be loaded (looked for on the system's library path" alone.out ||
+      { cat alone.out; fail "arraycon without a library did not say so"; }
+    [ ! -s alone.err ] || { cat alone.err; fail "arraycon alone wrote to standard error"; }
+    run alonedirect 'nyq\n'
+    grep -q '^Talo controller cannot be found!' alonedirect.out || { cat alonedirect.out; fail "arraycon alone found a controller"; }
+    # The maker's library on the loader's path is used, with no rebuild.
+    run maker 'yq\n' LD_LIBRARY_PATH="$3"
+    grep -qx 'Device Id: subsys id 2830, ctrl id 31249' maker.out || { cat maker.out; fail "arraycon did not use the maker's library"; }
+    # With the kit installed, it answers where nothing real can, and says so.
+    dpkg-deb -x "$2" "$work/root"
+    [ -f "$work/root/usr/lib/talo-tools/simulator/libhxapi.so.1" ] || fail "no kit in $2"
+    run kit 'yq\n'
+    grep -qx 'Device Id: subsys id 256, ctrl id 12576' kit.out || { cat kit.out; fail "the kit did not answer"; }
+    grep -q "^arraycon: no Talo controller driver and no libhxapi.so.1 on this system: the simulated controller answers" kit.err ||
+      { cat kit.err; fail "arraycon did not say that the simulator answers"; }
+    run chosen 'yq\n' TALO_SIM=:demo
+    cmp -s kit.out chosen.out || fail "TALO_SIM=:demo did not show the demo as the default does"
+    [ ! -s chosen.err ] || { cat chosen.err; fail "a chosen simulator wrote to standard error"; }
+    # The maker's library comes before the kit.
+    run makerfirst 'yq\n' LD_LIBRARY_PATH="$3"
+    grep -qx 'Device Id: subsys id 2830, ctrl id 31249' makerfirst.out || { cat makerfirst.out; fail "the kit came before the maker's library"; }
+    cat alone.out maker.out kit.out kit.err
     ;;
 
   wine)
