@@ -11,8 +11,9 @@
 
 #include <cstdint>
 
-// Calling convention of the library's entry points; empty unless the build
-// sets it (for example to __stdcall).
+// Calling convention of the library's entry points: the C one (cdecl on
+// 32-bit Windows), as access/library_binding.h states with the other
+// assumptions made of the maker's library; a build may set another.
 #ifndef HXAPI_CALL
 #define HXAPI_CALL
 #endif

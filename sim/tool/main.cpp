@@ -12,6 +12,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "access/simulator_kit.h"
 #include "sim/array_model.h"
 #include "sim/disk_faults.h"
 #include "sim/store.h"
@@ -61,8 +62,18 @@ struct Tool {
         std::printf("%s\n", said.c_str());
     }
 
-    void requireState() const {
+    // A file to work on: TALO_SIM=:demo, the built-in demo, lives in the
+    // memory of the program that uses it and is no file to change.
+    void requireStateName() const {
         if (statePath.empty()) throw Refusal("no state file: give --state FILE or set TALO_SIM");
+        if (statePath == kit::kBuiltInDemo) {
+            throw Refusal(std::string(kit::kBuiltInDemo) +
+                          " is the built-in demo, which lives in memory: give --state FILE");
+        }
+    }
+
+    void requireState() const {
+        requireStateName();
         if (!fileExists(statePath)) {
             throw Refusal("state file '" + statePath + "' does not exist (talo-sim create makes one)");
         }
@@ -101,7 +112,7 @@ int run(int argc, char** argv) {
     create->add_flag("--force", force, "Replace a state file that exists");
     create->callback([&] {
         tool.action = [&] {
-            if (tool.statePath.empty()) throw Refusal("no state file: give --state FILE or set TALO_SIM");
+            tool.requireStateName();
             const bool generated = !controllersText.empty() || !disksText.empty();
             const int controllers = controllersText.empty() ? 1 : number(controllersText, "controller count", simtool::kMaxControllers);
             const int disks = disksText.empty() ? 8 : number(disksText, "disk count", simtool::kMaxDisks);

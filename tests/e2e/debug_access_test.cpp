@@ -97,4 +97,36 @@ TEST(DebugAccess, LibraryModeWritesTheSelectedControllersDiskAsDirectModeSeesIt)
     EXPECT_EQ(firstDumpLine(onPort1), "00000    00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ................");
 }
 
+// One simulated controller behind both seams of one process, with the
+// built-in demo and with a state file: a fault the library injects fails
+// the driver's read in library mode (dbg's device for the command), and the
+// sector the driver wrote is what the library's ATA pass-through reads,
+// through a data buffer lent across the kit's boundary.
+TEST(DebugAccess, TheLibraryAndTheDriverServeOneSimulatedController) {
+    for (const bool builtInDemo : {true, false}) {
+        SCOPED_TRACE(builtInDemo ? "built-in demo" : "state file");
+        RunOptions options;
+        if (builtInDemo) {
+            options.simulatorFile = false;
+            options.environment["TALO_SIM"] = ":demo";
+        } else {
+            options.state = sim::demoState();
+        }
+        options.environment["TALO_TRACE"] = "trace.jsonl";
+        const e2e::RunResult run = e2e::runConsole(
+            "yes 2 inject 1001 media read\ndbg read 2 1000 2\ndbg write 0 0 1 AABBCCDD\natapass\nq\n", options);
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        EXPECT_NE(run.output.find("Scsi status: 02h\n"), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("00000    F0 00 03 00 00 10 01 0A 00 00 00 00 11 00 00 00 "), std::string::npos)
+            << run.output;
+        std::istringstream trace(readFile(run.directory + "/trace.jsonl"));
+        std::string line, ata;
+        while (std::getline(trace, line)) {
+            if (line.find("\"call\":\"hx_ATAPassThru\"") != std::string::npos) ata = line;
+        }
+        EXPECT_NE(ata.find("\"reply\":{\"data\":{\"length\":512,\"hex\":\"ddccbbaaddccbbaa"), std::string::npos) << ata;
+        EXPECT_NE(ata.find("\"status\":0,"), std::string::npos) << ata;
+    }
+}
+
 }  // namespace
