@@ -39,8 +39,10 @@ struct Operations {
 
 // Written once by bindLibraries, before any thread but the main one runs.
 Operations bound;
-platform::SharedLibrary hxapiLibrary;
-platform::SharedLibrary faultlogLibrary;
+// Never unloaded: the event thread may still be in the library while the
+// process ends.
+platform::SharedLibrary& hxapiLibrary = *new platform::SharedLibrary;
+platform::SharedLibrary& faultlogLibrary = *new platform::SharedLibrary;
 std::string hxapiName;        // the file name looked for
 std::string kitFolder;        // where the kit was loaded from
 

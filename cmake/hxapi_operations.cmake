@@ -30,7 +30,7 @@ function(talo_export_only target)
     string(APPEND script "  local: *;\n};\n")
     file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${target}.map "${script}")
     target_link_options(${target} PRIVATE "LINKER:--version-script=${CMAKE_CURRENT_BINARY_DIR}/${target}.map"
-                                          "LINKER:-Bsymbolic" "LINKER:--no-undefined")
+                                          "LINKER:-Bsymbolic")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
   endif()
 endfunction()
