@@ -199,9 +199,13 @@ TEST_F(Debug, AnEccBreakFailsReadsOfItsSectorUntilItIsRewritten) {
     EXPECT_EQ(run("dbg read 4 100 1"), dumpOf(Bytes(512, 0)));
 }
 
+// In library mode the command's device is the selected controller's, found
+// by the ids the library reports for it: a library that reports no path,
+// or ports of which none carries those ids, stop the command with a
+// message, and nothing goes to any device.
 TEST_F(Debug, LibraryModeWithoutAnAnsweringControllerStopsWithAMessage) {
     sim::Store::instance().modify([](sim::State& s) { s.ports = {{sim::PortKind::Missing, -1, false}}; });
-    EXPECT_EQ(run("dbg read 1 0 1"), "No Talo controller device answers on SCSI port 0 or above.\n");
+    EXPECT_EQ(run("dbg read 1 0 1"), "The library reports no device path for controller 0: no device to send to.\n");
     EXPECT_TRUE(sim::passThroughLog().empty());
 }
 
