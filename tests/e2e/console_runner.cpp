@@ -32,6 +32,17 @@ std::vector<std::string> consoleCommand() {
     return words;
 }
 
+}  // namespace
+
+// The program is the command's last word: BUILD/console/arraycon(.exe).
+std::string consoleBuildFolder() {
+    const std::vector<std::string> command = consoleCommand();
+    if (command.empty()) return std::string();
+    return std::filesystem::path(command.back()).parent_path().parent_path().string();
+}
+
+namespace {
+
 // Working directories of this test process, removed when it ends.
 struct Directories {
     std::vector<std::string> made;

@@ -44,6 +44,9 @@ std::string runAtPrompt(Mode mode, const std::string& lines, const RunOptions& o
 // True when the console under test is a Windows build (an .exe, run under Wine).
 bool targetIsWindows();
 
+// The folder of the build tree the console under test belongs to.
+std::string consoleBuildFolder();
+
 // Reads the state a run left behind, as the controller sees it next.
 sim::State stateAfter(const RunResult& run);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -223,8 +224,8 @@ TEST(Startup, AChosenSimulatorWhoseKitIsMissing) {
 // rebuild and prints its ids; a command that calls an operation it lacks
 // says so once.
 TEST(Startup, TheMakersLibraryWhereTheSystemLooks) {
-    const char* folder = std::getenv("TALO_TEST_MAKER_LIBRARY_DIR");
-    if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "no test library for this build";
+    const std::string folder = e2e::consoleBuildFolder() + "/tests/maker_library/lib";
+    ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
     RunOptions options;
     options.simulatorFile = false;
     if (e2e::targetIsWindows()) {
