@@ -43,6 +43,8 @@ run_tests() { # label ctest-arguments...
 }
 summary() { # exit-status
   local status=$1
+  # Only the status of the run counts here (head closes its pipe early).
+  set +e +o pipefail
   echo
   echo "Phase times (seconds):"
   local total=0 i
