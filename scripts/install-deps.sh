@@ -31,6 +31,8 @@ if [ "${1:-}" = fuzz ]; then
 fi
 
 if [ "${1:-}" = windows ]; then
+  # The test command compiles through the compiler cache.
+  install ccache
   install g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64
   # The notifier's tray under Wine needs an X display.
   install xvfb xauth

@@ -67,6 +67,13 @@ trap 'summary $?' EXIT
 
 phase "install packages" "$root/scripts/install-deps.sh" windows
 
+# Every tree compiles through the compiler cache: a later run on this
+# machine, of this clone or a fresh one, compiles only what changed.
+cache=()
+if command -v ccache >/dev/null; then
+  cache=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 # Windows: the product's 32-bit build, and a 64-bit one of the same sources,
 # built as the package is (Release; assertions stay on in every build). Their
 # debug information would only slow the build: nothing debugs them here.
@@ -79,7 +86,7 @@ package() { # build-folder generator
 declare -A zip
 for arch in i686 x86_64; do
   phase "configure Windows $arch" cmake -S "$root" -B "$root/build-win-$arch" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" >/dev/null
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" "${cache[@]}" >/dev/null
   phase "build Windows $arch" cmake --build "$root/build-win-$arch" -j"$jobs"
   start=$(now)
   zip[$arch]=$(package "$root/build-win-$arch" ZIP)
@@ -114,7 +121,7 @@ fi
 # which check the packages and the 32-bit Windows ZIP).
 phase "configure native" cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DTALO_WINDOWS_CONSOLE="$console" -DTALO_WINE="$loader" -DTALO_WINEPREFIX="$WINEPREFIX" \
-      -DTALO_CHECK_DEB=ON -DTALO_WINDOWS_ZIP="${zip[i686]}" -DTALO_WINE_ZIP="$wine_zip" >/dev/null
+      -DTALO_CHECK_DEB=ON -DTALO_WINDOWS_ZIP="${zip[i686]}" -DTALO_WINE_ZIP="$wine_zip" "${cache[@]}" >/dev/null
 phase "build native" cmake --build "$root/build" -j"$jobs"
 phase "pack Debian packages" package "$root/build" DEB >/dev/null
 phase "test native and Wine" run_tests native --test-dir "$root/build" --output-on-failure -j"$jobs"
@@ -126,7 +133,7 @@ phase "test native and Wine" run_tests native --test-dir "$root/build" --output-
 # so that one warning is off in this build.)
 phase "configure sanitizers" cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -Wno-maybe-uninitialized" \
-      -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+      -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" "${cache[@]}" >/dev/null
 phase "build sanitizers" cmake --build "$root/build-asan" -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
   phase "test sanitizers" run_tests asan --test-dir "$root/build-asan" --output-on-failure -j"$jobs"
