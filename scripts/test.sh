@@ -76,6 +76,10 @@ cache=()
 if command -v ccache >/dev/null; then
   cache=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_DEPEND=true
+  # A fresh clone in another folder (as CI makes one) hits what an earlier
+  # clone compiled: paths below the clone are hashed relative to it, and the
+  # working directory is left out of the hash.
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
 fi
 
 # Windows: the product's 32-bit build, and a 64-bit one of the same sources,
